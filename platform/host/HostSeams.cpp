@@ -1,0 +1,116 @@
+// The off-target seams: file-system root, fake clock and wait scale.
+#include "platform/HostSeams.h"
+
+#include <stdlib.h>
+
+#include <atomic>
+#include <mutex>
+
+#include "platform/FsRoot.h"
+#include "platform/TXDeviceTime.h"
+#include "platform/TalvexTime.h"
+
+namespace {
+
+std::mutex g_seamMutex;
+bool g_bRootSet = false;
+std::string g_strRoot;
+
+std::atomic<bool> g_bFakeClock(false);
+std::atomic<int> g_nFakeMinutes(0);
+std::atomic<int> g_nWaitPercent(100);
+
+// The root as it stands; SENSOR_ROOT is read once, on first use.
+std::string currentRoot() {
+    std::lock_guard<std::mutex> guard(g_seamMutex);
+    if (!g_bRootSet) {
+        const char* env = getenv("SENSOR_ROOT");
+        g_strRoot = env ? env : "";
+        g_bRootSet = true;
+    }
+    return g_strRoot;
+}
+
+std::string withoutTrailingSlash(std::string root) {
+    while (root.size() > 1 && root.back() == '/') {
+        root.pop_back();
+    }
+    return root == "/" ? std::string() : root;
+}
+
+// 'text' for /bin/sh: every quote closed, escaped and reopened.
+std::string shellQuote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'') {
+            quoted += "'\\''";
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
+}
+
+}  // namespace
+
+namespace platform {
+
+void setFsRoot(const std::string& root) {
+    std::lock_guard<std::mutex> guard(g_seamMutex);
+    g_strRoot = withoutTrailingSlash(root);
+    g_bRootSet = true;
+}
+
+std::string fsRoot() { return withoutTrailingSlash(currentRoot()); }
+
+std::string resolvePath(const std::string& cameraPath) {
+    std::string root = fsRoot();
+    if (root.empty() || cameraPath.empty() || cameraPath[0] != '/') {
+        return cameraPath;
+    }
+    return root + cameraPath;
+}
+
+std::string shellPath(const std::string& cameraPattern) {
+    std::string root = fsRoot();
+    if (root.empty() || cameraPattern.empty() || cameraPattern[0] != '/') {
+        return cameraPattern;
+    }
+    return shellQuote(root) + cameraPattern;
+}
+
+void setFakeClock(int hour, int minute) {
+    g_nFakeMinutes = hour * 60 + minute;
+    g_bFakeClock = true;
+}
+
+void clearFakeClock() { g_bFakeClock = false; }
+
+void setWaitScale(int percent) { g_nWaitPercent = percent < 0 ? 0 : percent; }
+
+}  // namespace platform
+
+struct tm TXDeviceTime::getCurrentTime() {
+    time_t now = time(nullptr);
+    struct tm local;
+    localtime_r(&now, &local);
+    if (g_bFakeClock) {
+        int minutes = g_nFakeMinutes;
+        local.tm_hour = minutes / 60;
+        local.tm_min = minutes % 60;
+        local.tm_sec = 0;
+    }
+    return local;
+}
+
+void wait(TalvexTime duration) {
+    long long micros = duration.totalMicroseconds() * g_nWaitPercent / 100;
+    if (micros <= 0) {
+        return;
+    }
+    struct timespec ts;
+    ts.tv_sec = micros / 1000000;
+    ts.tv_nsec = (micros % 1000000) * 1000;
+    while (nanosleep(&ts, &ts) != 0) {
+    }
+}

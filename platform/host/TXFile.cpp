@@ -1,0 +1,136 @@
+#include "platform/TXFile.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/FsRoot.h"
+#include "platform/host/HostFiles.h"
+
+namespace {
+
+const char* fopenMode(int mode) {
+    bool write = (mode & TXFile::modeWrite) != 0;
+    if (write && (mode & TXFile::modeTruncate)) {
+        return (mode & TXFile::modeRead) ? "w+b" : "wb";
+    }
+    if (write) {
+        return "r+b";
+    }
+    return "rb";
+}
+
+}  // namespace
+
+TXFile::TXFile() : m_pFile(nullptr) {}
+
+TXFile::~TXFile() { close(); }
+
+bool TXFile::open(const char* path, int mode) {
+    close();
+    if (!path || !*path) {
+        return false;
+    }
+    std::string resolved = platform::resolvePath(path);
+    bool write = (mode & modeWrite) != 0;
+    if (write) {
+        platform::makeParentDirectories(resolved);
+    }
+    m_pFile = fopen(resolved.c_str(), fopenMode(mode));
+    if (!m_pFile && write && !(mode & modeTruncate)) {
+        // Writing without truncation still creates a missing file.
+        m_pFile = fopen(resolved.c_str(), "w+b");
+    }
+    return m_pFile != nullptr;
+}
+
+int TXFile::read(void* buffer, int count) {
+    if (!m_pFile || !buffer || count <= 0) {
+        return 0;
+    }
+    return static_cast<int>(fread(buffer, 1, static_cast<size_t>(count), m_pFile));
+}
+
+int TXFile::write(const void* buffer, int count) {
+    if (!m_pFile || !buffer || count <= 0) {
+        return 0;
+    }
+    size_t written = fwrite(buffer, 1, static_cast<size_t>(count), m_pFile);
+    if (fflush(m_pFile) != 0) {
+        return 0;
+    }
+    return static_cast<int>(written);
+}
+
+INT64 TXFile::getLength() {
+    if (!m_pFile) {
+        return 0;
+    }
+    fflush(m_pFile);
+    struct stat st;
+    if (fstat(fileno(m_pFile), &st) != 0) {
+        return 0;
+    }
+    return static_cast<INT64>(st.st_size);
+}
+
+FILE* TXFile::getFileHandle() { return m_pFile; }
+
+bool TXFile::sync() {
+    if (!m_pFile) {
+        return false;
+    }
+    return fflush(m_pFile) == 0 && fsync(fileno(m_pFile)) == 0;
+}
+
+void TXFile::close() {
+    if (m_pFile) {
+        fclose(m_pFile);
+        m_pFile = nullptr;
+    }
+}
+
+std::string TXFile::ReadOneLine(FILE* stream) {
+    std::string line;
+    if (!stream) {
+        return line;
+    }
+    int c;
+    while ((c = fgetc(stream)) != EOF && c != '\n') {
+        line += static_cast<char>(c);
+    }
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    return line;
+}
+
+bool TXFile::rename(const char* fromPath, const char* toPath) {
+    if (!fromPath || !toPath) {
+        return false;
+    }
+    std::string to = platform::resolvePath(toPath);
+    platform::makeParentDirectories(to);
+    return ::rename(platform::resolvePath(fromPath).c_str(), to.c_str()) == 0;
+}
+
+bool TXFile::syncDirectory(const char* dirPath) {
+    if (!dirPath) {
+        return false;
+    }
+    int fd = ::open(platform::resolvePath(dirPath).c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) {
+        return false;
+    }
+    bool synced = fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+bool TXFile::remove(const char* path) {
+    if (!path) {
+        return false;
+    }
+    return unlink(platform::resolvePath(path).c_str()) == 0 || errno == ENOENT;
+}

@@ -1,0 +1,218 @@
+// The abort goes through the C library's assertion failure also in builds
+// that switch assert() off.
+#undef NDEBUG
+#include <assert.h>
+
+#include "support/SensorDebug.h"
+
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include "platform/FsRoot.h"
+#include "platform/TXFile.h"
+#include "platform/TXLogger.h"
+
+std::atomic<int32_t> g_nDebugLevel(1);
+std::atomic<bool> g_bEnAssert(false);
+
+namespace {
+
+const char* const kSignFile = "/mnt/mtd/sign/Debug.sign";
+const char* const kErrorLog = "/mnt/mtd/log/SensorError.log";
+const int kAssertColor = 31;
+
+struct KindInfo {
+    const char* tag;
+    int threshold;
+    bool logged;
+};
+
+const KindInfo kKinds[] = {
+    {"[sensor warn]", 4, true},   // SNS_KIND_WARN
+    {"[sensor dbg]", 6, false},   // SNS_KIND_DBG
+    {"[sensor err]", 6, false},   // SNS_KIND_ERR
+    {"[sensor info]", 7, false},  // SNS_KIND_INFO
+};
+
+const char* const kAssertTag = "[sensor assert]";
+
+void openColor(int color) { printf("\033[%dm\033[%dm", 0, color); }
+void closeColor() { fputs("\033[0m", stdout); }
+
+void printSiteLine(const char* tag, const SnsSite& site) {
+    printf("%s file:%s fun:%s line:%d\n", tag, site.file, site.function, site.line);
+}
+
+// One error-log record, formatted into a fixed buffer and cut to it.
+void formatRecord(char (&record)[SNS_LOG_RECORD_MAX], const char* format, va_list args) {
+    vsnprintf(record, sizeof(record), format, args);
+}
+
+void formatRecordf(char (&record)[SNS_LOG_RECORD_MAX], const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    formatRecord(record, format, args);
+    va_end(args);
+}
+
+// The site record and the record that follows it, as one group of the log.
+void logSiteAnd(const char* tag, const SnsSite& site, const char* second) {
+    char record[SNS_LOG_RECORD_MAX];
+    TXLogger logger;
+    logger.init(kErrorLog, 10240, 3);
+    formatRecordf(record, "file:%s fun:%s line:%d\n", site.file, site.function, site.line);
+    logger.writeLog(tag, record);
+    logger.writeLog(tag, second);
+}
+
+void logOne(const char* tag, const char* text) {
+    TXLogger logger;
+    logger.init(kErrorLog, 10240, 3);
+    logger.writeLog(tag, text);
+}
+
+void reportFailedCondition(const char* condition, const SnsSite& site) {
+    updateDebugLevel();
+    if (g_nDebugLevel < 0) {
+        return;
+    }
+    flockfile(stdout);
+    openColor(kAssertColor);
+    printSiteLine(kAssertTag, site);
+    printf("%s   ~~~Assertion failed.\n", condition);
+    closeColor();
+    fflush(stdout);
+    funlockfile(stdout);
+    char record[SNS_LOG_RECORD_MAX];
+    formatRecordf(record, "%s   ~~~Assertion failed.\n", condition);
+    logSiteAnd(kAssertTag, site, record);
+}
+
+void reportDetail(const char* format, va_list args) {
+    updateDebugLevel();
+    if (g_nDebugLevel < 0) {
+        return;
+    }
+    char record[SNS_LOG_RECORD_MAX] = "";
+    va_list forLog;
+    va_copy(forLog, args);
+    flockfile(stdout);
+    openColor(kAssertColor);
+    if (format) {
+        vprintf(format, args);
+    }
+    closeColor();
+    fflush(stdout);
+    funlockfile(stdout);
+    if (format) {
+        formatRecord(record, format, forLog);
+    }
+    va_end(forLog);
+    logOne(kAssertTag, record);
+}
+
+void abortIfEnabled(const SnsSite& site) {
+    if (g_bEnAssert) {
+        __assert_fail("bRet", site.file, static_cast<unsigned>(site.line), site.signature);
+    }
+}
+
+bool assertWith(bool bRet, const char* condition, const SnsSite& site, const char* format,
+                va_list args) {
+    if (bRet) {
+        return true;
+    }
+    reportFailedCondition(condition, site);
+    reportDetail(format, args);
+    abortIfEnabled(site);
+    return false;
+}
+
+bool assertWithout(bool bRet, const char* condition, const SnsSite& site, ...) {
+    va_list none;
+    va_start(none, site);
+    bool result = assertWith(bRet, condition, site, nullptr, none);
+    va_end(none);
+    return result;
+}
+
+}  // namespace
+
+void updateDebugLevel() {
+    std::string sign = platform::resolvePath(kSignFile);
+    if (access(sign.c_str(), F_OK) != 0) {
+        g_nDebugLevel = 1;
+        g_bEnAssert = false;
+        return;
+    }
+    TXFile file;
+    if (!file.open(kSignFile, TXFile::modeRead)) {
+        return;
+    }
+    std::string level = TXFile::ReadOneLine(file.getFileHandle());
+    g_nDebugLevel = level.empty() ? 1 : atoi(level.c_str());
+    std::string enable = TXFile::ReadOneLine(file.getFileHandle());
+    g_bEnAssert = enable.empty() ? false : atoi(enable.c_str()) != 0;
+    file.close();
+}
+
+bool snsAssertCheck(bool bRet, const char* condition, const SnsSite& site) {
+    return assertWithout(bRet, condition, site);
+}
+
+bool snsAssertCheck(bool bRet, const char* condition, const SnsSite& site, const char* format,
+                    ...) {
+    va_list args;
+    va_start(args, format);
+    bool result = assertWith(bRet, condition, site, format, args);
+    va_end(args);
+    return result;
+}
+
+bool snsKindEnabled(SnsKind kind) {
+    updateDebugLevel();
+    return g_nDebugLevel >= kKinds[kind].threshold;
+}
+
+bool snsPlainEnabled() {
+    updateDebugLevel();
+    return g_nDebugLevel >= 6;
+}
+
+void snsPrint(SnsKind kind, int color, const SnsSite& site, const char* format, ...) {
+    const KindInfo& info = kKinds[kind];
+    va_list args;
+    va_start(args, format);
+    char record[SNS_LOG_RECORD_MAX];
+    if (info.logged) {
+        va_list forLog;
+        va_copy(forLog, args);
+        formatRecord(record, format, forLog);
+        va_end(forLog);
+    }
+    flockfile(stdout);
+    openColor(color);
+    printSiteLine(info.tag, site);
+    vprintf(format, args);
+    closeColor();
+    fflush(stdout);
+    funlockfile(stdout);
+    va_end(args);
+    if (info.logged) {
+        logSiteAnd(info.tag, site, record);
+    }
+}
+
+void snsPlainPrint(int color, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    flockfile(stdout);
+    openColor(color);
+    vprintf(format, args);
+    closeColor();
+    fflush(stdout);
+    funlockfile(stdout);
+    va_end(args);
+}

@@ -1,0 +1,95 @@
+// The module's assertion and debug log.
+//
+// A failed assertion is printed in red on standard output, appended to the
+// error log and, when the sign file enables it, aborts the process. Prints of
+// four kinds appear from a debug level up. The level and the abort switch are
+// read from the sign file before every report, so an operator can change them
+// on a running camera:
+//   "/mnt/mtd/sign/Debug.sign"  line 1: debug level, line 2: abort switch.
+//
+//   kind        tag                 from level   error log
+//   assertion   "[sensor assert]"   0            yes
+//   warning     "[sensor warn]"     4            yes
+//   debug       "[sensor dbg]"      6            no
+//   error       "[sensor err]"      6            no
+//   information "[sensor info]"     7            no
+//   plain print (no tag, no site)   6            no
+#ifndef SUPPORT_SENSORDEBUG_H
+#define SUPPORT_SENSORDEBUG_H
+
+#include <stdint.h>
+
+#include <atomic>
+
+// The debug level (initially 1) and the abort switch (initially false). Both
+// are refreshed by updateDebugLevel() only; any thread may report at once.
+extern std::atomic<int32_t> g_nDebugLevel;
+extern std::atomic<bool> g_bEnAssert;
+
+#define SNS_SUCCESS 0
+
+// Refreshes both globals from the sign file: no file gives level 1 and no
+// abort; a file that cannot be opened leaves them as they are.
+void updateDebugLevel();
+
+// Where a report comes from.
+struct SnsSite {
+    const char* file;       // base name of the source file
+    const char* function;   // short name, e.g. "init"
+    int line;
+    const char* signature;  // full signature, for the abort
+};
+
+enum SnsKind { SNS_KIND_WARN, SNS_KIND_DBG, SNS_KIND_ERR, SNS_KIND_INFO };
+
+// The longest error-log record; a longer one is cut.
+enum { SNS_LOG_RECORD_MAX = 1024 };
+
+constexpr const char* snsBaseName(const char* path) {
+    const char* base = path;
+    for (const char* p = path; *p; ++p) {
+        if (*p == '/') {
+            base = p + 1;
+        }
+    }
+    return base;
+}
+
+#define SNS_SITE \
+    (SnsSite{snsBaseName(__FILE__), __func__, __LINE__, __PRETTY_FUNCTION__})
+
+// Reports a false condition; returns the condition.
+bool snsAssertCheck(bool bRet, const char* condition, const SnsSite& site);
+bool snsAssertCheck(bool bRet, const char* condition, const SnsSite& site, const char* format, ...)
+    __attribute__((format(printf, 4, 5)));
+
+// True when a report of the kind is shown at the current level (re-read first).
+bool snsKindEnabled(SnsKind kind);
+bool snsPlainEnabled();
+void snsPrint(SnsKind kind, int color, const SnsSite& site, const char* format, ...)
+    __attribute__((format(printf, 4, 5)));
+void snsPlainPrint(int color, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// SNS_ASSERT(cond) or SNS_ASSERT(cond, "detail %d\n", n): evaluates cond once,
+// reports it with its source text when false, and yields it as a bool.
+#define SNS_ASSERT(cond, ...) snsAssertCheck(static_cast<bool>(cond), #cond, SNS_SITE, ##__VA_ARGS__)
+
+// The prints format nothing, and evaluate no argument, below their level.
+#define SNS_REPORT_(kind, color, ...)                        \
+    do {                                                     \
+        if (snsKindEnabled(kind)) {                          \
+            snsPrint(kind, color, SNS_SITE, __VA_ARGS__);    \
+        }                                                    \
+    } while (0)
+#define SNS_WARN(color, ...) SNS_REPORT_(SNS_KIND_WARN, color, __VA_ARGS__)
+#define SNS_DBG(color, ...) SNS_REPORT_(SNS_KIND_DBG, color, __VA_ARGS__)
+#define SNS_ERR(color, ...) SNS_REPORT_(SNS_KIND_ERR, color, __VA_ARGS__)
+#define SNS_INFO(color, ...) SNS_REPORT_(SNS_KIND_INFO, color, __VA_ARGS__)
+#define SNS_PRINT(color, ...)                  \
+    do {                                       \
+        if (snsPlainEnabled()) {               \
+            snsPlainPrint(color, __VA_ARGS__); \
+        }                                      \
+    } while (0)
+
+#endif
