@@ -1,10 +1,9 @@
 // The abort goes through the C library's assertion failure also in builds
 // that switch assert() off.
 #undef NDEBUG
-#include <assert.h>
-
 #include "support/SensorDebug.h"
 
+#include <assert.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -38,8 +37,12 @@ const KindInfo kKinds[] = {
 
 const char* const kAssertTag = "[sensor assert]";
 
-void openColor(int color) { printf("\033[%dm\033[%dm", 0, color); }
-void closeColor() { fputs("\033[0m", stdout); }
+void openColor(int color) {
+    printf("\033[%dm\033[%dm", 0, color);
+}
+void closeColor() {
+    fputs("\033[0m", stdout);
+}
 
 void printSiteLine(const char* tag, const SnsSite& site) {
     printf("%s file:%s fun:%s line:%d\n", tag, site.file, site.function, site.line);

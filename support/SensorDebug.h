@@ -34,8 +34,8 @@ void updateDebugLevel();
 
 // Where a report comes from.
 struct SnsSite {
-    const char* file;       // base name of the source file
-    const char* function;   // short name, e.g. "init"
+    const char* file;      // base name of the source file
+    const char* function;  // short name, e.g. "init"
     int line;
     const char* signature;  // full signature, for the abort
 };
@@ -55,8 +55,7 @@ constexpr const char* snsBaseName(const char* path) {
     return base;
 }
 
-#define SNS_SITE \
-    (SnsSite{snsBaseName(__FILE__), __func__, __LINE__, __PRETTY_FUNCTION__})
+#define SNS_SITE (SnsSite{snsBaseName(__FILE__), __func__, __LINE__, __PRETTY_FUNCTION__})
 
 // Reports a false condition; returns the condition.
 bool snsAssertCheck(bool bRet, const char* condition, const SnsSite& site);
@@ -72,14 +71,19 @@ void snsPlainPrint(int color, const char* format, ...) __attribute__((format(pri
 
 // SNS_ASSERT(cond) or SNS_ASSERT(cond, "detail %d\n", n): evaluates cond once,
 // reports it with its source text when false, and yields it as a bool.
-#define SNS_ASSERT(cond, ...) snsAssertCheck(static_cast<bool>(cond), #cond, SNS_SITE, ##__VA_ARGS__)
+#define SNS_ASSERT(cond, ...) \
+    snsAssertCheck(static_cast<bool>(cond), #cond, SNS_SITE, ##__VA_ARGS__)
+// The same with the reported text given apart, where the checked expression
+// is a guarded form of the documented one.
+#define SNS_ASSERT_AS(cond, text, ...) \
+    snsAssertCheck(static_cast<bool>(cond), text, SNS_SITE, ##__VA_ARGS__)
 
 // The prints format nothing, and evaluate no argument, below their level.
-#define SNS_REPORT_(kind, color, ...)                        \
-    do {                                                     \
-        if (snsKindEnabled(kind)) {                          \
-            snsPrint(kind, color, SNS_SITE, __VA_ARGS__);    \
-        }                                                    \
+#define SNS_REPORT_(kind, color, ...)                     \
+    do {                                                  \
+        if (snsKindEnabled(kind)) {                       \
+            snsPrint(kind, color, SNS_SITE, __VA_ARGS__); \
+        }                                                 \
     } while (0)
 #define SNS_WARN(color, ...) SNS_REPORT_(SNS_KIND_WARN, color, __VA_ARGS__)
 #define SNS_DBG(color, ...) SNS_REPORT_(SNS_KIND_DBG, color, __VA_ARGS__)

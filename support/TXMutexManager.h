@@ -6,7 +6,7 @@
 #include "support/SensorDebug.h"
 
 class TXMutexManager {
-public:
+  public:
     // file and line name the caller, for the mutex's diagnostics.
     TXMutexManager(TXMutex& mutex, const char* file, int line) : m_objMutex(mutex) {
         m_objMutex.Lock(file, line);
@@ -20,7 +20,7 @@ public:
     TXMutexManager(const TXMutexManager&) = delete;
     TXMutexManager& operator=(const TXMutexManager&) = delete;
 
-private:
+  private:
     TXMutex& m_objMutex;
 };
 

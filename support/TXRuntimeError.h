@@ -6,13 +6,13 @@
 #include <string>
 
 class TXRuntimeError : public std::exception {
-public:
+  public:
     // A null text gives the empty text.
     explicit TXRuntimeError(const char* text) : m_strText(text ? text : "") {}
     virtual ~TXRuntimeError() throw() {}
     virtual const char* what() const throw() { return m_strText.c_str(); }
 
-private:
+  private:
     std::string m_strText;
 };
 

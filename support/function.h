@@ -15,7 +15,7 @@
 
 template <class R>
 class function_obj_base {
-public:
+  public:
     virtual ~function_obj_base() {}
     virtual R operator()() = 0;
 };
@@ -23,30 +23,30 @@ public:
 // A free function, or a bound member (F is then a bind_funcobj0).
 template <class R, class F>
 class function_obj : public function_obj_base<R> {
-public:
+  public:
     explicit function_obj(const F& f) : m_f(f) {}
     virtual ~function_obj() {}
     virtual R operator()() { return m_f(); }
 
-private:
+  private:
     F m_f;
 };
 
 // A member operation without arguments, bound to its object.
 template <class R, class T>
 class bind_funcobj0 {
-public:
+  public:
     typedef R (T::*MemberFn)();
     bind_funcobj0(MemberFn fn, T* obj) : m_pFn(fn), m_pObj(obj) {}
     R operator()() const { return (m_pObj->*m_pFn)(); }
 
-private:
+  private:
     MemberFn m_pFn;
     T* m_pObj;
 };
 
 class BaseSafePointer {
-public:
+  public:
     virtual ~BaseSafePointer() {}
 };
 
@@ -54,7 +54,7 @@ public:
 // count lives in a counter of the platform, changed only under its lock.
 template <class T>
 class SafePointer : public BaseSafePointer {
-public:
+  public:
     explicit SafePointer(T* pointer) : m_pPointer(pointer), m_pRefCount(nullptr) {
         if (!m_pPointer) {
             report("Construct from NULL original pointer");
@@ -129,7 +129,7 @@ public:
 
     static const char* typeName() { return typeid(T).name(); }
 
-private:
+  private:
     static void report(const char* text) {
         std::string message = std::string("SafePointer Report:") + typeName() + " " + text;
         puts(message.c_str());
@@ -142,7 +142,7 @@ private:
 
 template <class R>
 class function {
-public:
+  public:
     function(R (*fn)()) : m_spCallable(new function_obj<R, R (*)()>(fn)) {}
     template <class T>
     function(const bind_funcobj0<R, T>& bound)
@@ -156,7 +156,7 @@ public:
 
     R operator()() const { return (*m_spCallable.get())(); }
 
-private:
+  private:
     SafePointer<function_obj_base<R> > m_spCallable;
 };
 

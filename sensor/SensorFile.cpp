@@ -1,0 +1,570 @@
+#include "sensor/SensorFile.h"
+
+#include <limits.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <mutex>
+#include <vector>
+
+#include "platform/StringHandler.h"
+#include "platform/TXFile.h"
+#include "sensor/StyleDocument.h"
+#include "support/ReplacingFile.h"
+#include "support/SensorDebug.h"
+
+namespace {
+
+const char* const kMergeFile = "/tmp/merge_style.xml";
+const char* const kVersionFile = "/mnt/mtd/code/config_file/snsversion.cfg";
+const int kSelectorCompareLen = 5;
+
+const int KEY_EMPTY1 = 10;
+const int KEY_EMPTY2 = 11;
+const int KEY_HLC_SWITCH = 112;
+const int KEY_BLC_SWITCH = 128;
+const int KEY_MAX_SHUTTER = 49;
+const int KEY_FIX_SHUTTER = 50;
+const int KEY_AUTO_FOCUS_NEAR_LIMIT = 1537;
+
+// The value of a field: the characters between the first "=" after the
+// field's name and the first ")" after that "=". Null when there is none.
+const char* findDetailValue(const char* detail, const char* field, size_t& length) {
+    if (!detail || !field || !*field) {
+        return nullptr;
+    }
+    const char* name = strstr(detail, field);
+    const char* equals = name ? strchr(name, '=') : nullptr;
+    const char* close = equals ? strchr(equals, ')') : nullptr;
+    if (!close) {
+        return nullptr;
+    }
+    length = static_cast<size_t>(close - equals - 1);
+    return equals + 1;
+}
+
+bool idIs(const TiXmlElement* element, int id) {
+    const char* text = element->Attribute("id");
+    return text && atoi(text) == id;
+}
+
+}  // namespace
+
+// --- detail text ------------------------------------------------------------
+
+int getDetailFieldTou32(const char* p_szDetail, const char* p_szField, u32* p_pnValue) {
+    size_t length = 0;
+    const char* value = findDetailValue(p_szDetail, p_szField, length);
+    if (!value || !p_pnValue) {
+        return -1;
+    }
+    char nVal[DETAIL_VALUE_LEN] = {0};
+    memcpy(nVal, value, length < sizeof(nVal) ? length : sizeof(nVal) - 1);
+    *p_pnValue = static_cast<u32>(atoi(nVal));
+    return 0;
+}
+
+int getDetailFieldToStr(const char* p_szDetail, const char* p_szField, char* p_szValue,
+                        size_t p_nValueSize) {
+    size_t length = 0;
+    const char* value = findDetailValue(p_szDetail, p_szField, length);
+    if (!value || !p_szValue) {
+        return -1;
+    }
+    if (p_nValueSize > 0) {
+        memcpy(p_szValue, value, length < p_nValueSize ? length : p_nValueSize - 1);
+    }
+    return 0;
+}
+
+// --- style merge ------------------------------------------------------------
+
+namespace {
+
+// The first tab of the document, or null (also for a document without root).
+TiXmlElement* firstTab(TiXmlDocument* doc) {
+    TiXmlElement* root = doc ? doc->RootElement() : nullptr;
+    return root ? root->FirstChildElement() : nullptr;
+}
+
+bool selectorPieceMatches(const char* piece, const char* nVal) {
+    return strncmp(piece, nVal, kSelectorCompareLen) == 0;
+}
+
+// One selector: the detail field named by the attribute holds one of the
+// attribute's comma-separated values (first five characters compared).
+bool selectorMatches(const TiXmlAttribute* modi_attr, const ModuleConfig* moduleConfig) {
+    SNS_DBG(0, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n", modi_attr->Name(),
+            modi_attr->Value());
+    char nVal[DETAIL_VALUE_LEN] = {0};
+    if (getDetailFieldToStr(moduleConfig->szDetail, modi_attr->Name(), nVal, sizeof(nVal)) != 0) {
+        return false;
+    }
+    std::vector<std::string> pieces;
+    StringHandler::split(modi_attr->Value(), pieces, ",");
+    for (const std::string& piece : pieces) {
+        if (selectorPieceMatches(piece.c_str(), nVal)) {
+            return true;
+        }
+    }
+    if (selectorPieceMatches(modi_attr->Value(), nVal)) {
+        return true;
+    }
+    SNS_DBG(0, "modi_attr->Name()(%s), modi_attr->Value()(%s) nVal(%s)\n", modi_attr->Name(),
+            modi_attr->Value(), nVal);
+    return false;
+}
+
+bool ruleApplies(const TiXmlElement* rule, const ModuleConfig* moduleConfig) {
+    for (const TiXmlAttribute* modi_attr = rule->FirstAttribute(); modi_attr;
+         modi_attr = modi_attr->Next()) {
+        if (selectorMatches(modi_attr, moduleConfig)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void applyRule(StyleDocument& doc_style, TiXmlElement* node_first) {
+    TiXmlElement* node_second = nullptr;
+    if (!SNS_ASSERT(NULL != (node_second = node_first->FirstChildElement()))) {
+        return;
+    }
+    for (; node_second; node_second = node_second->NextSiblingElement()) {
+        updateStyleTab(&doc_style, node_second->Value(), node_second->Attribute("tab_key"),
+                       node_second->FirstChildElement());
+    }
+}
+
+std::string printed(const StyleDocument& doc) {
+    std::string text;
+    doc.getXmlString(text);
+    return text;
+}
+
+// Writes the merged document and reads its printed form back into *ui_style.
+// Each merge writes its own file and then moves it to the scratch path, so
+// controllers merging at once never read each other's document.
+void replaceWithPrinted(StyleDocument& doc_style, char** ui_style) {
+    std::string ownFile = uniqueSiblingPath(kMergeFile);
+    {
+        TXFile file;
+        if (file.open(ownFile.c_str(), TXFile::modeWrite | TXFile::modeTruncate)) {
+            doc_style.SaveFile(file.getFileHandle());
+        }
+    }
+    SNS_INFO(35, "%s\n", printed(doc_style).c_str());
+
+    INT64 file_len = getFileLen(ownFile.c_str());
+    if (file_len < 0) {
+        file_len = 0;
+    }
+    char* resized = static_cast<char*>(realloc(*ui_style, static_cast<size_t>(file_len) + 1));
+    if (resized) {
+        *ui_style = resized;
+        memset(*ui_style, 0, static_cast<size_t>(file_len) + 1);
+        if (!(loadFromFile(ownFile.c_str(), *ui_style, file_len) > 0)) {
+            SNS_ASSERT_AS(false, "loadFromFile(\"/tmp/merge_style.xml\", *ui_style, file_len) > 0");
+        }
+    } else {
+        SNS_ASSERT_AS(false, "loadFromFile(\"/tmp/merge_style.xml\", *ui_style, file_len) > 0");
+        if (*ui_style) {
+            (*ui_style)[0] = '\0';
+        }
+    }
+    if (!TXFile::rename(ownFile.c_str(), kMergeFile)) {
+        TXFile::remove(ownFile.c_str());
+    }
+}
+
+}  // namespace
+
+int updateStyleTab(TiXmlDocument* doc_style, const char* operation, const char* tab_key,
+                   const TiXmlElement* new_tab) {
+    TiXmlElement* tab_node = nullptr;
+    if (!SNS_ASSERT_AS(NULL != (tab_node = firstTab(doc_style)),
+                       "NULL != (tab_node = doc_style->RootElement()->FirstChildElement())")) {
+        return 0;
+    }
+    if (!operation || !tab_key) {
+        return 0;
+    }
+    for (; tab_node; tab_node = tab_node->NextSiblingElement()) {
+        const char* key = tab_node->Attribute("key");
+        if (key && strcmp(key, tab_key) == 0) {
+            break;
+        }
+    }
+    if (!tab_node) {
+        return 0;
+    }
+    TiXmlNode* tabs = tab_node->Parent();
+    if (strcmp(operation, "Modify") == 0 && new_tab) {
+        tabs->InsertAfterChild(tab_node, *new_tab);
+        tabs->RemoveChild(tab_node);
+    } else if (strcmp(operation, "AddAfter") == 0 && new_tab) {
+        tabs->InsertAfterChild(tab_node, *new_tab);
+    } else if (strcmp(operation, "Delete") == 0) {
+        tabs->RemoveChild(tab_node);
+    }
+    return 0;
+}
+
+int mergeStyle(ModuleConfig* moduleConfig, char** ui_style, char* ui_styleDiversity) {
+    if (!SNS_ASSERT(NULL != moduleConfig && NULL != ui_style)) {
+        return SNS_SUCCESS;
+    }
+    StyleDocument doc_style;
+    StyleDocument doc_style_div;
+    SNS_ASSERT(doc_style.LoadMem(*ui_style, TIXML_ENCODING_UTF8));
+    SNS_ASSERT(doc_style_div.LoadMem(ui_styleDiversity, TIXML_ENCODING_UTF8));
+
+    TiXmlElement* node_first = nullptr;
+    if (SNS_ASSERT(NULL != (node_first = doc_style_div.RootElement()))) {
+        for (node_first = node_first->FirstChildElement(); node_first;
+             node_first = node_first->NextSiblingElement()) {
+            if (ruleApplies(node_first, moduleConfig)) {
+                applyRule(doc_style, node_first);
+            }
+        }
+    }
+    replaceWithPrinted(doc_style, ui_style);
+    return SNS_SUCCESS;
+}
+
+// --- dynamic style and factory set ------------------------------------------
+
+namespace {
+
+// Counts from the processor, kept to the room of their records.
+int clampCount(int count, int room) {
+    return count < 0 ? 0 : (count > room ? room : count);
+}
+
+bool acceptsItem(const ia_dynamic_params_attr_st& param, int value) {
+    int items = clampCount(param.items_cnt, IA_DYNAMIC_ITEMS_MAX);
+    for (int j = 0; j < items; ++j) {
+        if (param.item[j] == value) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// For the shutter and near-limit settings the style's own default survives
+// when the sensor accepts it and it is not 100.
+void keepStyleDefault(TiXmlElement* root, int i, int cmd, ia_dynamic_params_attr_st& param) {
+    int nVal = 0;
+    getDnaValbyCmdId(root, cmd, nVal);
+    if (nVal == 100) {
+        return;
+    }
+    int items = clampCount(param.items_cnt, IA_DYNAMIC_ITEMS_MAX);
+    printf("dnaCmdList.cmd_list[%d] = dnaParamList.items_cnt(%d)\n", i, param.items_cnt);
+    for (int j = 0; j < items; ++j) {
+        printf(" dnaParamList.item[%d] = %d nVal = %d \n", j, param.item[j], nVal);
+        if (param.item[j] == nVal) {
+            param.default_val = nVal;
+            break;
+        }
+    }
+}
+
+void tailorCommand(int p_channelID, StyleDocument& objStyleXmlDoc,
+                   const ia_dynamic_params_cmds_st& dnaCmdList, int i) {
+    int cmd = dnaCmdList.cmd_list[i];
+    SNS_DBG(0, "dnaCmdList.cmd_list[%d] = cmd(%d)\n", i, cmd);
+    ia_dynamic_params_attr_st dnaParamList;
+    memset(&dnaParamList, 0, sizeof(dnaParamList));
+    // clang-format off: the reported condition is the source text as written
+    if (!SNS_ASSERT(SNS_SUCCESS == ia_ioctrl_v2(p_channelID - 1, (ia_cmd_e)dnaCmdList.cmd_list[i],
+                                                IA_CMD_OPT_GET_PARAM_RNAGE,
+                                                (void*)(&dnaParamList)))) {
+        // clang-format on
+        return;  // a setting whose range is unknown keeps what the style says
+    }
+    if (cmd == KEY_MAX_SHUTTER || cmd == KEY_FIX_SHUTTER || cmd == KEY_AUTO_FOCUS_NEAR_LIMIT) {
+        keepStyleDefault(objStyleXmlDoc.RootElement(), i, cmd, dnaParamList);
+    }
+    SNS_ASSERT(SNS_SUCCESS ==
+               doDnaStyle(objStyleXmlDoc.RootElement(), dnaCmdList.cmd_list[i], &dnaParamList));
+}
+
+void deleteLastWithId(TiXmlElement* root, int id) {
+    TiXmlElement* node = nullptr;
+    getNodebyCmdId(root, id, node);
+    DeleteNode(root, node);
+}
+
+void collectKeyVal(const TiXmlElement* element, KeyVal* p_pKeyVal, u32* count, u32 p_nCapacity,
+                   bool& overflow) {
+    const char* id = element->Attribute("id");
+    const char* value = element->Attribute("value");
+    if (id && value) {
+        if (*count < p_nCapacity) {
+            p_pKeyVal[*count].key = static_cast<u32>(atoi(id));
+            p_pKeyVal[*count].value = atoi(value);
+            ++*count;
+        } else {
+            overflow = true;
+        }
+    }
+    for (const TiXmlElement* child = element->FirstChildElement(); child;
+         child = child->NextSiblingElement()) {
+        collectKeyVal(child, p_pKeyVal, count, p_nCapacity, overflow);
+    }
+}
+
+}  // namespace
+
+int getDnaValbyCmdId(TiXmlElement* root, int id, int& value) {
+    if (!root) {
+        return 0;
+    }
+    if (idIs(root, id)) {
+        const char* text = root->Attribute("value");
+        if (text) {
+            value = atoi(text);
+        }
+        return 0;
+    }
+    for (TiXmlElement* child = root->FirstChildElement(); child;
+         child = child->NextSiblingElement()) {
+        if (getDnaValbyCmdId(child, id, value) != 0) {
+            return -1;
+        }
+    }
+    return 0;
+}
+
+int getNodebyCmdId(TiXmlElement* root, int id, TiXmlElement*& node) {
+    if (!root) {
+        return 0;
+    }
+    if (idIs(root, id)) {
+        node = root;
+        return 0;
+    }
+    for (TiXmlElement* child = root->FirstChildElement(); child;
+         child = child->NextSiblingElement()) {
+        if (getNodebyCmdId(child, id, node) != 0) {
+            return -1;
+        }
+    }
+    return 0;
+}
+
+int ModifyNodebyCmdId(TiXmlElement* root, int id) {
+    if (!root) {
+        return 0;
+    }
+    if (idIs(root, id)) {
+        if (id == KEY_HLC_SWITCH) {
+            root->SetAttribute("enable_list", "128");
+        } else if (id == KEY_BLC_SWITCH) {
+            root->SetAttribute("enable_list", "112");
+        }
+        return 0;
+    }
+    for (TiXmlElement* child = root->FirstChildElement(); child;
+         child = child->NextSiblingElement()) {
+        if (ModifyNodebyCmdId(child, id) != 0) {
+            return -1;
+        }
+    }
+    return 0;
+}
+
+int DeleteNode(TiXmlElement* root, TiXmlElement* node) {
+    if (!root || !node) {
+        return -1;
+    }
+    TiXmlNode* parent = node->Parent();
+    if (parent && parent->ToElement()) {
+        parent->RemoveChild(node);
+    }
+    return 0;
+}
+
+int doDnaStyle(TiXmlElement* root, int cmd, const ia_dynamic_params_attr_st* pstParam) {
+    if (!root || !pstParam) {
+        return 0;
+    }
+    if (!idIs(root, cmd)) {
+        for (TiXmlElement* child = root->FirstChildElement(); child;
+             child = child->NextSiblingElement()) {
+            if (doDnaStyle(child, cmd, pstParam) != 0) {
+                return -1;
+            }
+        }
+        return 0;
+    }
+    SNS_DBG(0, "_________________cmd(%d) default(%d)__________________\n", cmd,
+            pstParam->default_val);
+    root->SetAttribute("value", pstParam->default_val);
+    TiXmlElement* next = nullptr;
+    for (TiXmlElement* choice = root->FirstChildElement(); choice; choice = next) {
+        next = choice->NextSiblingElement();
+        const char* index = choice->Attribute("index");
+        if (!index) {
+            return -1;
+        }
+        if (!acceptsItem(*pstParam, atoi(index))) {
+            SNS_DBG(0, "_________________delete comboitem(%s)__________________\n", index);
+            root->RemoveChild(choice);
+        }
+    }
+    return 0;
+}
+
+int getDnaStyle(int p_channelID, const char* szStyle, std::string& out, bool p_bShowWDRFalg) {
+    ia_dynamic_params_cmds_st dnaCmdList;
+    memset(&dnaCmdList, 0, sizeof(dnaCmdList));
+    // clang-format off
+    SNS_ASSERT(SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, (void*)(&dnaCmdList)));
+    // clang-format on
+
+    StyleDocument objStyleXmlDoc;
+    SNS_ASSERT(objStyleXmlDoc.LoadMem(szStyle, TIXML_ENCODING_UTF8));
+    SNS_DBG(0, "dnaCmdList.cmd_cnt(%d)\n", dnaCmdList.cmd_cnt);
+    int commands = clampCount(dnaCmdList.cmd_cnt, IA_DYNAMIC_CMDS_MAX);
+    for (int i = 0; i < commands; ++i) {
+        tailorCommand(p_channelID, objStyleXmlDoc, dnaCmdList, i);
+    }
+    if (p_bShowWDRFalg) {
+        deleteLastWithId(objStyleXmlDoc.RootElement(), KEY_EMPTY1);
+    }
+    if (g_bShoWBeawayFalg) {
+        deleteLastWithId(objStyleXmlDoc.RootElement(), KEY_EMPTY2);
+    }
+    objStyleXmlDoc.getXmlString(out);
+    return SNS_SUCCESS;
+}
+
+int style2KeyVal(TiXmlElement* root, KeyVal* p_pKeyVal, u32* count, u32 p_nCapacity) {
+    if (!root || !count) {
+        return 0;
+    }
+    if (!p_pKeyVal) {
+        p_nCapacity = 0;
+    }
+    bool overflow = false;
+    collectKeyVal(root, p_pKeyVal, count, p_nCapacity, overflow);
+    return overflow ? -1 : 0;
+}
+
+int getFctData(int p_channelID, char* p_szStyle, KeyVal* p_pKeyVal, u32* p_pnKeyValNum,
+               bool p_bShowWDRFalg) {
+    std::string strDnaStyle;
+    // clang-format off
+    SNS_ASSERT(SNS_SUCCESS == getDnaStyle(p_channelID,p_szStyle, strDnaStyle,p_bShowWDRFalg));
+    // clang-format on
+    StyleDocument objDnaStyleDoc;
+    SNS_ASSERT(objDnaStyleDoc.LoadMem(strDnaStyle.c_str(), TIXML_ENCODING_UTF8));
+    if (!SNS_ASSERT(NULL != p_pnKeyValNum)) {
+        return SNS_SUCCESS;
+    }
+    TiXmlElement* pRootNode = objDnaStyleDoc.RootElement();
+    *p_pnKeyValNum = 0;
+    SNS_ASSERT(SNS_SUCCESS == style2KeyVal(pRootNode, p_pKeyVal, p_pnKeyValNum),
+               "p_pnKeyValNum(%u)\n", *p_pnKeyValNum);
+    return SNS_SUCCESS;
+}
+
+// --- files ------------------------------------------------------------------
+
+namespace {
+
+// A length that one transfer of TXFile can move.
+bool transferable(INT64 length) {
+    return length >= 0 && length <= INT_MAX;
+}
+
+const char* nameOf(const char* file_name) {
+    return file_name ? file_name : "(null)";
+}
+
+// A file written in full is moved over the old one; a save that fails at any
+// step leaves the old file in place and reports 0 bytes saved.
+bool replaceOrKeep(ReplacingFile& file, const char* file_name) {
+    return SNS_ASSERT(file.commit(), "file_name(%s)\n", nameOf(file_name));
+}
+
+}  // namespace
+
+INT64 getFileLen(const char* file_name) {
+    TXFile file;
+    SNS_ASSERT(file.open(file_name), "file_name(%s)", file_name ? file_name : "(null)");
+    return file.getLength();
+}
+
+int loadFromFile(const char* file_name, char* data, INT64 file_len) {
+    SNS_DBG(37, "open file:%s\n", file_name ? file_name : "(null)");
+    TXFile file;
+    if (!data || !transferable(file_len) || !file.open(file_name, TXFile::modeRead)) {
+        return -1;
+    }
+    int nSize = file.read(data, static_cast<int>(file_len));
+    if (static_cast<INT64>(nSize) != file_len) {
+        return -1;
+    }
+    file.close();
+    return nSize;
+}
+
+int saveToFile(char* file_name, char* data, INT64 file_len) {
+    ReplacingFile file;
+    SNS_ASSERT(file.open(file_name, TXFile::modeWrite | TXFile::modeTruncate), "file_name(%s)\n",
+               nameOf(file_name));
+    int nSize = transferable(file_len) ? file.write(data, static_cast<int>(file_len)) : 0;
+    if (!SNS_ASSERT_AS(file_len == nSize, "file_len == (nSize=file.write(data, file_len))",
+                       "file_len(%d)\n", static_cast<int>(file_len))) {
+        return nSize;
+    }
+    return replaceOrKeep(file, file_name) ? nSize : 0;
+}
+
+int keyValFromFile(char* file_name, KeyVal* p_pKeyVal, u32 p_nKeyValNum) {
+    TXFile file;
+    SNS_ASSERT(file.open(file_name), "file_name(%s)\n", nameOf(file_name));
+    INT64 wanted = static_cast<INT64>(sizeof(KeyVal)) * p_nKeyValNum;
+    int nSize = transferable(wanted) ? file.read(p_pKeyVal, static_cast<int>(wanted)) : 0;
+    SNS_ASSERT_AS(nSize == wanted, "nSize == sizeof(KeyVal)*p_nKeyValNum",
+                  "file_name(%s) nSize(%d) sizeof(KeyVal) = %d, p_nKeyValNum(%d)\n",
+                  nameOf(file_name), nSize, static_cast<int>(sizeof(KeyVal)),
+                  static_cast<int>(p_nKeyValNum));
+    file.close();
+    return SNS_SUCCESS;
+}
+
+int keyValToFile(char* file_name, KeyVal* p_pKeyVal, u32 p_nKeyValSum) {
+    ReplacingFile file;
+    SNS_ASSERT(file.open(file_name, TXFile::modeWrite | TXFile::modeTruncate), "file_name(%s)\n",
+               nameOf(file_name));
+    INT64 wanted = static_cast<INT64>(sizeof(KeyVal)) * p_nKeyValSum;
+    int nSize = transferable(wanted) ? file.write(p_pKeyVal, static_cast<int>(wanted)) : 0;
+    if (SNS_ASSERT_AS(nSize == wanted, "nSize == sizeof(KeyVal)*p_nKeyValSum",
+                      "nSize(%d) sizeof(KeyVal) = %d, p_nKeyValNum(%d)\n", nSize,
+                      static_cast<int>(sizeof(KeyVal)), static_cast<int>(p_nKeyValSum))) {
+        replaceOrKeep(file, file_name);
+    }
+    return SNS_SUCCESS;
+}
+
+int getVersion(u32* p_pnVersion) {
+    if (!p_pnVersion) {
+        return -1;
+    }
+    return loadFromFile(kVersionFile, reinterpret_cast<char*>(p_pnVersion),
+                        static_cast<INT64>(sizeof(*p_pnVersion))) >= 1
+               ? 0
+               : -1;
+}
+
+int setVersion(u32 p_nVersion) {
+    return saveToFile(const_cast<char*>(kVersionFile), reinterpret_cast<char*>(&p_nVersion),
+                      static_cast<INT64>(sizeof(p_nVersion))) >= 1
+               ? 0
+               : -1;
+}

@@ -1,0 +1,37 @@
+// A file that is replaced whole or not at all.
+#ifndef SUPPORT_REPLACINGFILE_H
+#define SUPPORT_REPLACINGFILE_H
+
+#include <string>
+
+#include "platform/TXFile.h"
+
+// Writes go to a temporary file beside the target. commit() flushes it to
+// storage, renames it over the target and syncs the directory, so a power cut
+// leaves either the old file or the new one. Without commit() the temporary
+// file is removed and the target stays as it was.
+class ReplacingFile {
+  public:
+    ReplacingFile();
+    ~ReplacingFile();
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+    // path: the camera path to replace; mode as for TXFile (written anew).
+    bool open(const char* path, int mode);
+    int write(const void* buffer, int count);
+    bool commit();
+
+  private:
+    void discard();
+
+    TXFile m_objFile;
+    std::string m_strTarget;
+    std::string m_strTemporary;
+};
+
+// A camera path beside the given one that no other writer of this process or
+// another one uses at the same time.
+std::string uniqueSiblingPath(const std::string& path);
+
+#endif
