@@ -277,11 +277,11 @@ void tailorCommand(int p_channelID, StyleDocument& objStyleXmlDoc,
     SNS_DBG(0, "dnaCmdList.cmd_list[%d] = cmd(%d)\n", i, cmd);
     ia_dynamic_params_attr_st dnaParamList;
     memset(&dnaParamList, 0, sizeof(dnaParamList));
-    // clang-format off: the reported condition is the source text as written
-    if (!SNS_ASSERT(SNS_SUCCESS == ia_ioctrl_v2(p_channelID - 1, (ia_cmd_e)dnaCmdList.cmd_list[i],
-                                                IA_CMD_OPT_GET_PARAM_RNAGE,
-                                                (void*)(&dnaParamList)))) {
-        // clang-format on
+    // The reported conditions are the source texts as written here.
+    // clang-format off
+    bool ranged = SNS_ASSERT(SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, (ia_cmd_e)dnaCmdList.cmd_list[i], IA_CMD_OPT_GET_PARAM_RNAGE, (void*)(&dnaParamList)));
+    // clang-format on
+    if (!ranged) {
         return;  // a setting whose range is unknown keeps what the style says
     }
     if (cmd == KEY_MAX_SHUTTER || cmd == KEY_FIX_SHUTTER || cmd == KEY_AUTO_FOCUS_NEAR_LIMIT) {
