@@ -105,8 +105,9 @@ class SafePointer : public BaseSafePointer {
         }
     }
 
-    // The counter is released before it is handed back, so nothing touches it
-    // once the platform may reuse it.
+    // The last reference hands the counter back before the object goes, so a
+    // new object born at the same address can never meet the dying counter;
+    // the counter is released before it is handed back.
     void dec_reference() {
         if (!m_pPointer) {
             return;
@@ -121,10 +122,11 @@ class SafePointer : public BaseSafePointer {
             counter->unLock();
             return;
         }
-        delete m_pPointer;
+        T* pointee = m_pPointer;
         m_pPointer = nullptr;
         counter->unLock();
         RefCountManager::getInstance()->returnbackRefCount(counter, typeName());
+        delete pointee;
     }
 
     static const char* typeName() { return typeid(T).name(); }

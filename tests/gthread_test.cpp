@@ -147,7 +147,12 @@ TEST_F(GThreadTest, StopFromTheBodyIsRefusedYetEndsTheThread) {
     EXPECT_TRUE(eventually([&thread] { return !thread->isRunning(); }));
     EXPECT_EQ(m_probe.m_nCallsAtSelfStop.load(), m_probe.m_nCalls.load());
     EXPECT_EQ(1, m_probe.m_nStops.load());
+
+    int calls = m_probe.m_nCalls;
+    ASSERT_TRUE(thread->start()) << "a thread that ended itself can be started again";
+    EXPECT_TRUE(bodyRunsMoreThan(calls));
     EXPECT_TRUE(thread->stop());
+    EXPECT_EQ(2, m_probe.m_nStops.load());
 }
 
 TEST_F(GThreadTest, DestroyingARunningThreadStopsIt) {

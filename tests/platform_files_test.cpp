@@ -1,10 +1,10 @@
 // The base library's file services under a sandbox root: files, the shell,
 // the root itself, the bounded log and the two configuration parsers.
+#include <ctype.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <chrono>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -31,6 +31,26 @@ class PlatformFilesTest : public SandboxRoot {
             result.push_back(line);
         }
         return result;
+    }
+
+    // The text after "YYYY-MM-DD HH:MM:SS <tag> " of a log record; false when
+    // the line has another form.
+    static bool recordText(const std::string& line, const std::string& tag, std::string& text) {
+        const std::string stamp = "dddd-dd-dd dd:dd:dd ";
+        if (line.size() < stamp.size() + tag.size() + 1) {
+            return false;
+        }
+        for (std::string::size_type i = 0; i < stamp.size(); ++i) {
+            bool digit = isdigit(static_cast<unsigned char>(line[i])) != 0;
+            if (stamp[i] == 'd' ? !digit : line[i] != stamp[i]) {
+                return false;
+            }
+        }
+        if (line.compare(stamp.size(), tag.size() + 1, tag + " ") != 0) {
+            return false;
+        }
+        text = line.substr(stamp.size() + tag.size() + 1);
+        return true;
     }
 
     long size(const std::string& cameraPath) const {
@@ -101,28 +121,29 @@ TEST_F(PlatformFilesTest, RenameSyncAndRemoveWorkUnderTheRoot) {
 // --- sy_system ---------------------------------------------------------------
 
 TEST_F(PlatformFilesTest, DeletionCommandStaysInsideAQuotedRoot) {
-    // The root's name starts with the decoy's name and goes on with a blank
-    // and a quote: a command that splits or unquotes it hits the decoy.
-    const std::string decoy = m_strRoot + "/cam";
-    const std::string root = decoy + " it's";
+    // The root's name is the decoy's name followed by a blank, a quote and a
+    // dollar: a command that splits, unquotes or expands it misses the root
+    // or hits the decoy beside it.
+    const std::string kDecoy = "/cam";
+    const std::string kRoot = kDecoy + " it's $x";
     const char* kVictims[] = {"/mnt/mtd/code/config/sensor_0.cfg",
                               "/mnt/mtd/code/config_2/sensor.bak"};
     for (const char* path : kVictims) {
-        writeFile("/cam it's" + std::string(path), "x");
-        writeFile("/cam" + std::string(path), "decoy");
+        writeFile(kRoot + path, "x");
+        writeFile(kDecoy + path, "decoy");
     }
-    writeFile("/cam it's/mnt/mtd/code/config/keep.cfg", "keep");
+    writeFile(kRoot + "/mnt/mtd/code/config/keep.cfg", "keep");
 
-    platform::setFsRoot(root);
+    platform::setFsRoot(hostPath(kRoot));
     std::string command = "rm -rf " + platform::shellPath("/mnt/mtd/code/config*/sensor*");
     EXPECT_EQ(0, sy_system(command.c_str(), 30));
     platform::setFsRoot(m_strRoot);
 
     for (const char* path : kVictims) {
-        EXPECT_FALSE(exists("/cam it's" + std::string(path))) << path;
-        EXPECT_EQ("decoy", readFile("/cam" + std::string(path))) << path;
+        EXPECT_FALSE(exists(kRoot + path)) << path;
+        EXPECT_EQ("decoy", readFile(kDecoy + path)) << path;
     }
-    EXPECT_TRUE(exists("/cam it's/mnt/mtd/code/config/keep.cfg"));
+    EXPECT_TRUE(exists(kRoot + "/mnt/mtd/code/config/keep.cfg"));
 }
 
 TEST_F(PlatformFilesTest, ShellCommandReturnsItsExitStatus) {
@@ -190,12 +211,11 @@ TEST_F(PlatformFilesTest, LogRotatesWithinItsBounds) {
     EXPECT_NE(std::string::npos, lines(log).back().find(" record " + std::to_string(kRecords - 1)));
 
     // Oldest file first, the records kept are the newest ones, in order.
-    const std::regex record(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \[sensor assert\] record (\d+)$)");
     int expected = kRecords - static_cast<int>(kept.size());
     for (const std::string& line : kept) {
-        std::smatch match;
-        ASSERT_TRUE(std::regex_match(line, match, record)) << line;
-        EXPECT_EQ(expected++, std::stoi(match[1])) << line;
+        std::string text;
+        ASSERT_TRUE(recordText(line, "[sensor assert]", text)) << line;
+        EXPECT_EQ("record " + std::to_string(expected++), text);
     }
 }
 
@@ -219,11 +239,10 @@ TEST_F(PlatformFilesTest, LoggersOnFourThreadsLoseNoRecord) {
 
     EXPECT_FALSE(exists(std::string(kLog) + ".1"));
     std::set<std::string> seen;
-    const std::regex record(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \[t\] (\d-\d+)$)");
     for (const std::string& line : lines(kLog)) {
-        std::smatch match;
-        ASSERT_TRUE(std::regex_match(line, match, record)) << line;
-        seen.insert(match[1]);
+        std::string text;
+        ASSERT_TRUE(recordText(line, "[t]", text)) << line;
+        seen.insert(text);
     }
     EXPECT_EQ(static_cast<size_t>(kThreads * kEach), seen.size());
     EXPECT_EQ(static_cast<size_t>(kThreads * kEach), lines(kLog).size());

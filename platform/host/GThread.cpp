@@ -52,11 +52,15 @@ GThread::~GThread() {
 }
 
 bool GThread::start() {
+    if (t_pRunningThread == m_pImpl) {
+        return m_pImpl->running && !m_pImpl->stopRequested;
+    }
     std::lock_guard<std::mutex> guard(m_pImpl->control);
     if (m_pImpl->thread.joinable()) {
-        if (m_pImpl->running) {
+        if (m_pImpl->running && !m_pImpl->stopRequested) {
             return true;
         }
+        // A thread asked to stop (also by its own body) ends before it runs again.
         m_pImpl->thread.join();
     }
     m_pImpl->stopRequested = false;

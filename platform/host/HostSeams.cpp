@@ -1,6 +1,7 @@
 // The off-target seams: file-system root, fake clock and wait scale.
 #include "platform/HostSeams.h"
 
+#include <errno.h>
 #include <stdlib.h>
 
 #include <atomic>
@@ -111,6 +112,6 @@ void wait(TalvexTime duration) {
     struct timespec ts;
     ts.tv_sec = micros / 1000000;
     ts.tv_nsec = (micros % 1000000) * 1000;
-    while (nanosleep(&ts, &ts) != 0) {
+    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
     }
 }

@@ -44,11 +44,14 @@ RefCountManager* RefCountManager::getInstance() {
 ref_count* RefCountManager::retrieveRefCount(void* pointer, const char*) {
     pthread_mutex_lock(&m_mutex);
     ref_count*& counter = m_mapCounters[pointer];
+    bool alive = false;
     if (counter) {
         counter->lock();
-        counter->inc_reference();
+        alive = counter->inc_reference() != 0;
         counter->unLock();
-    } else {
+    }
+    if (!alive) {
+        // A counter whose object is gone is not handed out again.
         counter = new ref_count(pointer);
     }
     ref_count* result = counter;
@@ -64,11 +67,11 @@ void RefCountManager::returnbackRefCount(ref_count* counter, const char*) {
     for (auto it = m_mapCounters.begin(); it != m_mapCounters.end(); ++it) {
         if (it->second == counter) {
             m_mapCounters.erase(it);
-            delete counter;
             break;
         }
     }
     pthread_mutex_unlock(&m_mutex);
+    delete counter;
 }
 
 int RefCountManager::liveCounters() {
