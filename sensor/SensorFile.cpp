@@ -467,8 +467,12 @@ int getFctData(int p_channelID, char* p_szStyle, KeyVal* p_pKeyVal, u32* p_pnKey
     }
     TiXmlElement* pRootNode = objDnaStyleDoc.RootElement();
     *p_pnKeyValNum = 0;
-    SNS_ASSERT(SNS_SUCCESS == style2KeyVal(pRootNode, p_pKeyVal, p_pnKeyValNum),
-               "p_pnKeyValNum(%u)\n", *p_pnKeyValNum);
+    // The fill runs before the count is read for the report: the arguments of
+    // one call are evaluated in no fixed order.
+    int nFilled = style2KeyVal(pRootNode, p_pKeyVal, p_pnKeyValNum);
+    SNS_ASSERT_AS(SNS_SUCCESS == nFilled,
+                  "SNS_SUCCESS == style2KeyVal(pRootNode, p_pKeyVal, p_pnKeyValNum)",
+                  "p_pnKeyValNum(%u)\n", *p_pnKeyValNum);
     return SNS_SUCCESS;
 }
 
@@ -563,8 +567,10 @@ int getVersion(u32* p_pnVersion) {
 }
 
 int setVersion(u32 p_nVersion) {
+    // A short write replaces nothing: only the whole number counts as saved.
     return saveToFile(const_cast<char*>(kVersionFile), reinterpret_cast<char*>(&p_nVersion),
-                      static_cast<INT64>(sizeof(p_nVersion))) >= 1
+                      static_cast<INT64>(sizeof(p_nVersion))) ==
+                   static_cast<int>(sizeof(p_nVersion))
                ? 0
                : -1;
 }

@@ -7,6 +7,7 @@
 namespace {
 
 std::atomic<unsigned> g_nSequence(0);
+std::mutex g_replaceMutex;
 
 std::string directoryOf(const std::string& path) {
     std::string::size_type slash = path.find_last_of('/');
@@ -22,7 +23,7 @@ std::string uniqueSiblingPath(const std::string& path) {
     return path + ".tmp." + std::to_string(getpid()) + "." + std::to_string(++g_nSequence);
 }
 
-ReplacingFile::ReplacingFile() {}
+ReplacingFile::ReplacingFile() : m_objTurn(g_replaceMutex, std::defer_lock) {}
 
 ReplacingFile::~ReplacingFile() {
     discard();
@@ -33,8 +34,11 @@ bool ReplacingFile::open(const char* path, int mode) {
     if (!path || !*path) {
         return false;
     }
+    if (!m_objTurn.owns_lock()) {
+        m_objTurn.lock();
+    }
     m_strTarget = path;
-    m_strTemporary = uniqueSiblingPath(m_strTarget);
+    m_strTemporary = m_strTarget + ".tmp";
     if (!m_objFile.open(m_strTemporary.c_str(), mode | TXFile::modeWrite | TXFile::modeTruncate)) {
         m_strTemporary.clear();
         return false;
