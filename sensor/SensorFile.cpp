@@ -291,6 +291,45 @@ void tailorCommand(int p_channelID, StyleDocument& objStyleXmlDoc,
                doDnaStyle(objStyleXmlDoc.RootElement(), dnaCmdList.cmd_list[i], &dnaParamList));
 }
 
+// Acts on every element whose "id" is id, parents before children, without
+// descending into a match; a non-zero action ends the walk with -1.
+template <class Act>
+int forEachWithId(TiXmlElement* root, int id, const Act& act) {
+    if (!root) {
+        return 0;
+    }
+    if (idIs(root, id)) {
+        return act(root) == 0 ? 0 : -1;
+    }
+    for (TiXmlElement* child = root->FirstChildElement(); child;
+         child = child->NextSiblingElement()) {
+        if (forEachWithId(child, id, act) != 0) {
+            return -1;
+        }
+    }
+    return 0;
+}
+
+// Writes the sensor's default and keeps the choices the sensor accepts; -1
+// at a choice without "index" (the choices before it stay handled).
+int tailorChoices(TiXmlElement* setting, int cmd, const ia_dynamic_params_attr_st& param) {
+    SNS_DBG(0, "_________________cmd(%d) default(%d)__________________\n", cmd, param.default_val);
+    setting->SetAttribute("value", param.default_val);
+    TiXmlElement* next = nullptr;
+    for (TiXmlElement* choice = setting->FirstChildElement(); choice; choice = next) {
+        next = choice->NextSiblingElement();
+        const char* index = choice->Attribute("index");
+        if (!index) {
+            return -1;
+        }
+        if (!acceptsItem(param, atoi(index))) {
+            SNS_DBG(0, "_________________delete comboitem(%s)__________________\n", index);
+            setting->RemoveChild(choice);
+        }
+    }
+    return 0;
+}
+
 void deleteLastWithId(TiXmlElement* root, int id) {
     TiXmlElement* node = nullptr;
     getNodebyCmdId(root, id, node);
@@ -319,61 +358,31 @@ void collectKeyVal(const TiXmlElement* element, KeyVal* p_pKeyVal, u32* count, u
 }  // namespace
 
 int getDnaValbyCmdId(TiXmlElement* root, int id, int& value) {
-    if (!root) {
-        return 0;
-    }
-    if (idIs(root, id)) {
-        const char* text = root->Attribute("value");
+    return forEachWithId(root, id, [&value](TiXmlElement* setting) {
+        const char* text = setting->Attribute("value");
         if (text) {
             value = atoi(text);
         }
         return 0;
-    }
-    for (TiXmlElement* child = root->FirstChildElement(); child;
-         child = child->NextSiblingElement()) {
-        if (getDnaValbyCmdId(child, id, value) != 0) {
-            return -1;
-        }
-    }
-    return 0;
+    });
 }
 
 int getNodebyCmdId(TiXmlElement* root, int id, TiXmlElement*& node) {
-    if (!root) {
+    return forEachWithId(root, id, [&node](TiXmlElement* setting) {
+        node = setting;
         return 0;
-    }
-    if (idIs(root, id)) {
-        node = root;
-        return 0;
-    }
-    for (TiXmlElement* child = root->FirstChildElement(); child;
-         child = child->NextSiblingElement()) {
-        if (getNodebyCmdId(child, id, node) != 0) {
-            return -1;
-        }
-    }
-    return 0;
+    });
 }
 
 int ModifyNodebyCmdId(TiXmlElement* root, int id) {
-    if (!root) {
-        return 0;
-    }
-    if (idIs(root, id)) {
+    return forEachWithId(root, id, [id](TiXmlElement* setting) {
         if (id == KEY_HLC_SWITCH) {
-            root->SetAttribute("enable_list", "128");
+            setting->SetAttribute("enable_list", "128");
         } else if (id == KEY_BLC_SWITCH) {
-            root->SetAttribute("enable_list", "112");
+            setting->SetAttribute("enable_list", "112");
         }
         return 0;
-    }
-    for (TiXmlElement* child = root->FirstChildElement(); child;
-         child = child->NextSiblingElement()) {
-        if (ModifyNodebyCmdId(child, id) != 0) {
-            return -1;
-        }
-    }
-    return 0;
+    });
 }
 
 int DeleteNode(TiXmlElement* root, TiXmlElement* node) {
@@ -388,34 +397,12 @@ int DeleteNode(TiXmlElement* root, TiXmlElement* node) {
 }
 
 int doDnaStyle(TiXmlElement* root, int cmd, const ia_dynamic_params_attr_st* pstParam) {
-    if (!root || !pstParam) {
+    if (!pstParam) {
         return 0;
     }
-    if (!idIs(root, cmd)) {
-        for (TiXmlElement* child = root->FirstChildElement(); child;
-             child = child->NextSiblingElement()) {
-            if (doDnaStyle(child, cmd, pstParam) != 0) {
-                return -1;
-            }
-        }
-        return 0;
-    }
-    SNS_DBG(0, "_________________cmd(%d) default(%d)__________________\n", cmd,
-            pstParam->default_val);
-    root->SetAttribute("value", pstParam->default_val);
-    TiXmlElement* next = nullptr;
-    for (TiXmlElement* choice = root->FirstChildElement(); choice; choice = next) {
-        next = choice->NextSiblingElement();
-        const char* index = choice->Attribute("index");
-        if (!index) {
-            return -1;
-        }
-        if (!acceptsItem(*pstParam, atoi(index))) {
-            SNS_DBG(0, "_________________delete comboitem(%s)__________________\n", index);
-            root->RemoveChild(choice);
-        }
-    }
-    return 0;
+    return forEachWithId(root, cmd, [cmd, pstParam](TiXmlElement* setting) {
+        return tailorChoices(setting, cmd, *pstParam);
+    });
 }
 
 int getDnaStyle(int p_channelID, const char* szStyle, std::string& out, bool p_bShowWDRFalg) {
