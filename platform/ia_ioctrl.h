@@ -79,6 +79,22 @@ typedef struct {
 static_assert(sizeof(ia_dynamic_params_cmds_st) == 68, "processor record layout");
 static_assert(sizeof(ia_dynamic_params_attr_st) == 276, "processor record layout");
 
+// The day/night thresholds, handed over with IA_CMD_DTN_THR, IA_CMD_NTD_THR
+// and IA_CMD_DN_SENSITIVITY.
+typedef struct {
+    uint32_t d2n_thr;
+    uint32_t n2d_thr;
+    uint32_t dn_sensitivity;
+} dn_thr_st;
+
+// The day/night switching times, handed over with IA_CMD_DTN_H to IA_CMD_NTD_M.
+typedef struct {
+    uint32_t d2n_hour;
+    uint32_t d2n_min;
+    uint32_t n2d_hour;
+    uint32_t n2d_min;
+} dn_time_st;
+
 // Every effect on the picture goes through here; 0 is success, anything else
 // a failure whose meaning belongs to the processor library.
 extern "C" int32_t ia_ioctrl_v2(int32_t channel, ia_cmd_e cmd, ia_cmd_opt_e opt, void* data);

@@ -1,9 +1,11 @@
-// One image parameter: a key and its value. Every parameter set is a plain
-// array of KeyVal; the parameter files hold these records unchanged.
+// One image parameter: a key and its value, and the two text forms in which
+// the host exchanges parameters: pair text "(34,50)(2337,128)" and key lists.
 #ifndef SENSOR_SENSORKEYVAL_H
 #define SENSOR_SENSORKEYVAL_H
 
 #include <stdint.h>
+
+#include <string>
 
 #include "platform/BaseTypes.h"
 
@@ -13,5 +15,16 @@ typedef struct {
 } KeyVal;
 
 static_assert(sizeof(KeyVal) == 8, "parameter files hold 8-byte records");
+
+// Reads the pairs of p_strText into p_pKeyVal, in text order, stopping at
+// p_nCapacity records (the text comes from the network). A pair whose number
+// does not parse repeats the previous pair's number (0 for the first).
+void keyval_str2st(const std::string& p_strText, KeyVal* p_pKeyVal, u32* p_pnKeyValNum,
+                   u32 p_nCapacity);
+// Appends "(%d,%d)" for each of the p_nKeyValNum records.
+void keyval_st2str(std::string& p_strText, const KeyVal* p_pKeyVal, u32 p_nKeyValNum);
+// Lets the processor of channel p_nChannel_id (0-based) bring the set's
+// sensor-dependent values to what the fitted sensor accepts; returns 0.
+int keyval_correct(int p_nChannel_id, KeyVal* p_pKeyval, u32 p_nKeyValNum);
 
 #endif

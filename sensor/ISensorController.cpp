@@ -1,0 +1,1091 @@
+#include "sensor/ISensorController.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "platform/FsRoot.h"
+#include "platform/StringHandler.h"
+#include "platform/TXDeviceTime.h"
+#include "platform/TalvexTime.h"
+#include "platform/ia_ioctrl.h"
+#include "platform/sy_system.h"
+#include "sensor/SensorFile.h"
+#include "support/SensorDebug.h"
+#include "support/TXMutexManager.h"
+#include "support/function.h"
+
+namespace {
+
+// Parameter keys the controller treats itself.
+enum : u32 {
+    KEY_EMPTY1 = 10,
+    KEY_EMPTY2 = 11,
+    KEY_MAX_SHUTTER = 49,
+    KEY_METER_AREA = 96,
+    KEY_DN_MODE = 144,
+    KEY_DTN_THR = 145,
+    KEY_NTD_THR = 146,
+    KEY_DTN_H = 149,
+    KEY_DTN_M = 150,
+    KEY_NTD_H = 151,
+    KEY_NTD_M = 152,
+    KEY_DN_SENSITIVITY = 154,
+    KEY_IR_SWITCH = 160,
+    KEY_IR_MODE = 161,
+    KEY_IR_MANUAL_STRG_NEAR = 163,
+    KEY_IR_MANUAL_STRG_MEDIUM = 165,
+    KEY_IR_MANUAL_STRG_FAR = 167,
+    KEY_LIGHT_TYPE = 224,
+    KEY_MIRROR = 2384,
+    KEY_BEAWAY = 2385,
+    KEY_ANTI_SHAKE_SWITCH = 2416,
+    KEY_SCHEME_MODE = 8000,
+    KEY_SCHEME_START_HOUR = 8001,
+    KEY_SCHEME_START_MIN = 8002,
+    KEY_SCHEME_END_HOUR = 8003,
+    KEY_SCHEME_END_MIN = 8004,
+    KEY_NONE_COLOR_MODE = 8201,
+    KEY_TEMPERATURE_STRIP_SWITCH = 8217,
+};
+
+const u32 kLensCommandFirst = 1536;
+const u32 kLensCommandLast = 1616;
+const int kLightTypeIntelligent = 2;
+const int kThermalDoubleSensor = 13;
+const char* const kMachineInfoFile = "/mnt/mtd/code/factory_setting/machineinfo.ini";
+const char* const kDeleteParameterFiles = "rm -rf /mnt/mtd/code/config*/sensor*";
+
+// Light-type pairs: the partner key is in force while the light type is 2.
+struct LightPair {
+    u32 primary;
+    u32 partner;
+};
+const LightPair kLightPairs[] = {{161, 168}, {163, 200}, {165, 201}, {167, 202},
+                                 {171, 175}, {172, 203}, {173, 204}, {174, 205}};
+
+// Window records of every set, by position.
+enum { POS_START_HOUR = 1, POS_START_MIN = 2, POS_END_HOUR = 3, POS_END_MIN = 4 };
+
+// Defaults of scheme 1 on a licence-plate camera.
+const KeyVal kLprNightDefaults[] = {{KEY_DN_MODE, 0},
+                                    {KEY_MAX_SHUTTER, 18},
+                                    {KEY_METER_AREA, 1},
+                                    {KEY_IR_MODE, 2},
+                                    {KEY_IR_MANUAL_STRG_NEAR, 40}};
+
+bool isRecordedOnly(u32 key) {
+    return key == KEY_EMPTY1 || key == KEY_EMPTY2 ||
+           (key >= KEY_SCHEME_START_HOUR && key <= KEY_SCHEME_END_MIN);
+}
+
+bool isDayNightKey(u32 key) {
+    return key == KEY_DN_MODE || key == KEY_DTN_THR || key == KEY_NTD_THR ||
+           (key >= KEY_DTN_H && key <= KEY_NTD_M);
+}
+
+// Keys read as -1, not from the processor, when the current set lacks them.
+bool isLampKeyNotAsked(int key) {
+    return key == KEY_IR_SWITCH || key == KEY_IR_MODE || key == KEY_IR_MANUAL_STRG_NEAR ||
+           key == KEY_IR_MANUAL_STRG_MEDIUM || key == KEY_IR_MANUAL_STRG_FAR;
+}
+
+int findInSet(const KeyVal* set, u32 count, u32 key) {
+    for (u32 i = 0; set && i < count; ++i) {
+        if (set[i].key == key) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+// Scheme mode of a KEY_SCHEME_MODE value: 1 schedule, 2 day/night, else fixed.
+int schemeModeOf(int value) {
+    return value == 1 || value == 2 ? value : 0;
+}
+
+u32 clockNumber(const KeyVal* set, int hourPos, int minutePos) {
+    return 100u * static_cast<u32>(set[hourPos].value) + static_cast<u32>(set[minutePos].value);
+}
+
+int translateMirror(int mirror, int beaway) {
+    if (beaway != 0 && (mirror == 1 || mirror == 2)) {
+        return 3 - mirror;
+    }
+    return mirror;
+}
+
+// Takes a mutex for a scope only when no other thread holds it.
+class TryLockGuard {
+  public:
+    explicit TryLockGuard(TXMutex& mutex)
+        : m_objMutex(mutex), m_bHeld(mutex.TryLock(snsBaseName(__FILE__), __LINE__)) {}
+    ~TryLockGuard() {
+        if (m_bHeld) {
+            m_objMutex.Unlock(snsBaseName(__FILE__), __LINE__);
+        }
+    }
+    bool held() const { return m_bHeld; }
+
+  private:
+    TXMutex& m_objMutex;
+    bool m_bHeld;
+};
+
+}  // namespace
+
+// --- lifecycle, channel, video link -----------------------------------------
+
+ISensorController::ISensorController()
+    : m_nCameraID(1),
+      m_pSensorThread(nullptr),
+      m_nLastScheme(-1),
+      m_nCurScheme(-1),
+      m_nParamMode(1),
+      m_ppUserKeyVal(nullptr),
+      m_pstKeyValTmp(nullptr),
+      m_pFctKeyVal(nullptr),
+      m_nKeyValSum(0),
+      m_pstKeyValLpr(nullptr),
+      m_pKeyCmdMap(nullptr),
+      m_nVersion(8),
+      m_pVideoStreamModule(nullptr),
+      m_nFlags(0),
+      m_nKeyCmdNum(150),
+      m_nLastSchedule(255),
+      m_bLprDevice(false),
+      m_bShowWDRFalg(true),
+      m_bSchemeBySchedule(false),
+      m_bSchemeByDayNight(false) {
+    memset(&m_stSysConf, 0, sizeof(m_stSysConf));
+    m_pSensorThread = new GThread(
+        function<int>(bind_funcobj(&ISensorController::sensorThread, this)), "SensorThread",
+        function<int>(&GThread::emptyFun), function<int>(&GThread::emptyFun));
+    SystemInfoParser::parseMachineInfo(kMachineInfoFile, m_objMachineInfo);
+}
+
+// An initialised controller is released first, so nothing it holds leaks.
+ISensorController::~ISensorController() {
+    try {
+        uinit();
+        if (m_pSensorThread) {
+            m_pSensorThread->stop();
+            delete m_pSensorThread;
+            m_pSensorThread = nullptr;
+        }
+    } catch (...) {
+    }
+}
+
+bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
+    setFlag(initing_flag);
+    clearFlag(inited_flag);
+    // clang-format off
+    SNS_ASSERT(SNS_SUCCESS == initSysConf(m_nCameraID,p_objModuleConfigure, &m_stSysConf));
+    // clang-format on
+    if (!SNS_ASSERT(m_stSysConf.nSchemeSum <= SNS_SCHEME_MAX, "nSchemeSum(%u)\n",
+                    m_stSysConf.nSchemeSum)) {
+        m_stSysConf.nSchemeSum = SNS_SCHEME_MAX;
+    }
+
+    // The factory set comes from the tailored style, at most the array's room.
+    m_pFctKeyVal = new KeyVal[FACTORY_KEYVAL_CAPACITY]();
+    m_pstKeyValLpr = new KeyVal[FACTORY_KEYVAL_CAPACITY]();
+    // clang-format off
+    SNS_ASSERT(SNS_SUCCESS == getFctData(m_nCameraID,m_stSysConf.szUIStyle, m_pFctKeyVal, &m_nKeyValSum,m_bShowWDRFalg), "m_nKeyValSum(%d)\n", m_nKeyValSum);
+    // clang-format on
+
+    // One block of rows: the user sets of the schemes, then the factory set.
+    // Every row starts as the factory set, so a short or unreadable file
+    // leaves factory values behind.
+    u32 nRows = m_stSysConf.nSchemeSum + 1;
+    KeyVal* block = new KeyVal[static_cast<size_t>(nRows) * m_nKeyValSum + 1]();
+    m_ppUserKeyVal = new KeyVal*[nRows];
+    for (u32 s = 0; s < nRows; ++s) {
+        m_ppUserKeyVal[s] = block + static_cast<size_t>(s) * m_nKeyValSum;
+        memcpy(m_ppUserKeyVal[s], m_pFctKeyVal, sizeof(KeyVal) * m_nKeyValSum);
+    }
+    SNS_DBG(0, "m_nKeyCmdNum(%d), m_nKeyValNum(%d)\n", m_nKeyCmdNum, m_nKeyValSum);
+    delete[] m_pFctKeyVal;
+    m_pFctKeyVal = m_ppUserKeyVal[m_stSysConf.nSchemeSum];
+
+    u32 nVersion = 0;
+    if (getVersion(&nVersion) != SNS_SUCCESS || nVersion != m_nVersion) {
+        SNS_WARN(0,
+                 "check the sensor version,   local(%u) --> libsensordll.so(%u), source the "
+                 "cmd: rm -rf /mnt/mtd/code/config*/sensor*\n",
+                 nVersion, m_nVersion);
+        sy_system(("rm -rf " + platform::shellPath("/mnt/mtd/code/config*/sensor*")).c_str(), 30);
+    }
+
+    MachineInfo machineInfo;
+    SystemInfoParser::parseMachineInfo(kMachineInfoFile, machineInfo);
+    DeviceType deviceType;
+    deviceType.setDeviceTypeId(machineInfo.getDeviceType());
+    if (deviceType.getDeviceTypeId() == DeviceType::LPR &&
+        !strstr(m_stSysConf.moduleConfig.szDetail, "(isInfrared=0)") &&
+        !strstr(m_stSysConf.moduleConfig.szDetail, "(isInfrared=1)")) {
+        m_bLprDevice = true;
+    }
+
+    createSchemeFiles();
+    SNS_ASSERT(SNS_SUCCESS == setVersion(m_nVersion), "m_nVersion(%d)\n", m_nVersion);
+
+    m_pKeyCmdMap = new keycmd[std::max<u32>(m_nKeyCmdNum, KEYCMD_ROWS)]();
+    buildKeyCmdMap(m_pKeyCmdMap);
+    m_nKeyCmdNum = KEYCMD_ROWS;
+    m_pstKeyValTmp = new KeyVal[m_nKeyValSum + 1]();
+
+    if (!m_bSchemeByDayNight && !m_bSchemeBySchedule) {
+        switch_to(0, false);
+    }
+    sensorThread();
+    SNS_ASSERT(m_pSensorThread->start());
+
+    m_bShowWDRFalg = true;
+    setshowBeawayFalg(true);
+    watchStreams(machineInfo);
+
+    setFlag(inited_flag);
+    clearFlag(initing_flag);
+    SNS_DBG(0, "ISensorController::initSensor  success\n");
+    return true;
+}
+
+// Creates each missing scheme file from the factory set and loads every one.
+void ISensorController::createSchemeFiles() {
+    u32 nSchemeSum = m_stSysConf.nSchemeSum;
+    for (u32 s = 0; s < nSchemeSum; ++s) {
+        char szFileName[256] = {0};
+        snprintf(szFileName, sizeof(szFileName),
+                 m_nCameraID == 2 ? "/mnt/mtd/code/config_file/sensor-thermal%d.cfg"
+                                  : "/mnt/mtd/code/config_file/sensor%d.cfg",
+                 static_cast<int>(s));
+        if (access(platform::resolvePath(szFileName).c_str(), F_OK) != 0) {
+            KeyVal* set = m_pFctKeyVal;
+            if (m_bLprDevice && s == 1) {
+                memcpy(m_pstKeyValLpr, m_pFctKeyVal, sizeof(KeyVal) * m_nKeyValSum);
+                for (const KeyVal& night : kLprNightDefaults) {
+                    int index = findInSet(m_pstKeyValLpr, m_nKeyValSum, night.key);
+                    if (index >= 0) {
+                        m_pstKeyValLpr[index].value = night.value;
+                    }
+                }
+                set = m_pstKeyValLpr;
+            } else if (!m_bLprDevice && s == 0) {
+                setKeyValToCache(nSchemeSum, KEY_SCHEME_MODE, 0, true);
+            }
+            keyValToFile(szFileName, set, m_nKeyValSum);
+        }
+        keyValFromFile(szFileName, m_ppUserKeyVal[s], m_nKeyValSum);
+        if (s == 0) {
+            u32 nMode = 0;
+            if (getKeyValFromCache(0, KEY_SCHEME_MODE, nMode) != -1) {
+                applySchemeMode(static_cast<int>(nMode));
+            }
+        }
+    }
+}
+
+void ISensorController::applySchemeMode(int p_nMode) {
+    m_bSchemeBySchedule = p_nMode == 1;
+    m_bSchemeByDayNight = p_nMode == 2;
+}
+
+// WDR is not offered beside a 50 or 60 fps stream, nor beaway beside a small
+// H.264 stream on the AV200 boards.
+void ISensorController::watchStreams(const MachineInfo& p_objMachineInfo) {
+    std::vector<AVStreamParam> streams;
+    if (m_pVideoStreamModule) {
+        m_pVideoStreamModule->getStreamParams(streams);
+    }
+    const std::string& model = p_objMachineInfo.getHardwareModel();
+    bool av200 = model == "Hi3516AV200" || model == "Hi3516AV200Thermal";
+    for (const AVStreamParam& stream : streams) {
+        if (stream.getFrameRate() == 50 || stream.getFrameRate() == 60) {
+            m_bShowWDRFalg = false;
+        }
+        if (av200 && stream.getVideoEncoderType() == 1 && stream.getVideoHeight() <= 255) {
+            setshowBeawayFalg(false);
+        }
+    }
+}
+
+void ISensorController::uinit() {
+    if (!hasFlag(inited_flag)) {
+        return;
+    }
+    setFlag(uniniting_flag);
+    SNS_ASSERT(m_pSensorThread->stop());
+    delete[] m_pstKeyValTmp;
+    delete[] m_pKeyCmdMap;
+    if (m_ppUserKeyVal) {
+        delete[] m_ppUserKeyVal[0];
+        delete[] m_ppUserKeyVal;
+    }
+    delete[] m_pstKeyValLpr;
+    uinitSysConf(&m_stSysConf);
+    m_nParamMode = 1;
+    m_nLastScheme = -1;
+    m_nCurScheme = -1;
+    m_nKeyValSum = 0;
+    m_pstKeyValTmp = nullptr;
+    m_pKeyCmdMap = nullptr;
+    m_ppUserKeyVal = nullptr;
+    m_pstKeyValLpr = nullptr;
+    m_pFctKeyVal = nullptr;
+    clearFlag(uniniting_flag | inited_flag);
+}
+
+void ISensorController::setChannelID(int p_nChannelID) {
+    m_nCameraID = p_nChannelID;
+    if (m_objMachineInfo.getDeviceType() == kThermalDoubleSensor) {
+        m_nCameraID = 2;
+    }
+}
+
+int ISensorController::getSensorType() {
+    return m_stSysConf.moduleConfig.nModuleId;
+}
+
+bool ISensorController::getSensorStatus() {
+    return hasFlag(inited_flag);
+}
+
+void ISensorController::setVideoStreamModule(const VideoStreamModule* p_pVideoStreamModule) {
+    m_pVideoStreamModule = p_pVideoStreamModule;
+}
+
+int ISensorController::notifyToVideo(int p_nKey, int p_nVal) {
+    if (!m_pVideoStreamModule) {
+        return 0;
+    }
+    int channel = m_objMachineInfo.getDeviceType() == kThermalDoubleSensor ? 1 : m_nCameraID;
+    return m_pVideoStreamModule->notifySensorChange(channel, p_nKey, p_nVal);
+}
+
+void ISensorController::printDebugMsg() {}
+
+// --- key-command lookup -----------------------------------------------------
+
+int ISensorController::findFromKeyCmdMap(const keycmd* p_pKeyCmdMap, u32 p_nKey,
+                                         keycmd& p_stKeyCmd) {
+    for (u32 row = 0; p_pKeyCmdMap && row < m_nKeyCmdNum; ++row) {
+        const keycmd& entry = p_pKeyCmdMap[row];
+        if (entry.key == p_nKey) {
+            p_stKeyCmd.key = entry.key;
+            p_stKeyCmd.ia_cmd = entry.ia_cmd;
+            p_stKeyCmd.handler = entry.handler;
+            strncpy(p_stKeyCmd.name, entry.name, sizeof(p_stKeyCmd.name));
+            strncpy(p_stKeyCmd.func, entry.func, sizeof(p_stKeyCmd.func));
+            return static_cast<int>(row);
+        }
+    }
+    SNS_PRINT(0, "cand not find key-cmd while key=%d\n", p_nKey);
+    return -1;
+}
+
+// --- sensor thread ----------------------------------------------------------
+
+// One tick. The decision runs under m_objMutex, taken only when free: a tick
+// that finds a host operation (or a reset stopping this thread) holding it
+// leaves the decision to the next tick.
+int ISensorController::sensorThread() {
+    if (!hasFlag(resetting_flag)) {
+        wait(TalvexTime(1, 0));
+    }
+    TryLockGuard guard(m_objMutex);
+    if (!guard.held()) {
+        return 0;
+    }
+    return decideScheme();
+}
+
+int ISensorController::decideScheme() {
+    if (m_nParamMode == 0) {
+        return 0;
+    }
+    if (m_bSchemeByDayNight) {
+        int nState = 0;
+        getDNState(nState);
+        int nScheme = nState != 0 ? 1 : 0;
+        if (nScheme == m_nCurScheme || hasFlag(SNS_BUSY_MASK)) {
+            return 0;
+        }
+        SNS_DBG(0, "SCHEME: auto switch_to(%d)\n", nScheme);
+        SNS_ASSERT(SNS_SUCCESS == switch_to(nScheme), "nScheme(%d)\n", nScheme);
+        return 0;
+    }
+    if (m_bSchemeBySchedule) {
+        return decideBySchedule();
+    }
+    return 0;
+}
+
+// Schedule mode: the scheme whose window holds the time, else scheme 0; a
+// licence-plate camera follows day and night outside every window.
+int ISensorController::decideBySchedule() {
+    int nScheme = 0;
+    int nSchedule = 0;
+    SNS_ASSERT(SNS_SUCCESS == judgeCurScheme(nScheme, nSchedule), "nScheme(%d)\n", nScheme);
+    if (m_bLprDevice && nSchedule == 0) {
+        int nState = 0;
+        getDNState(nState);
+        nScheme = nState != 0 ? 1 : 0;
+        if ((m_nLastSchedule == 0 && nScheme == m_nCurScheme) || hasFlag(SNS_BUSY_MASK)) {
+            return 0;
+        }
+        LPR_switch_to(nScheme);
+        m_nLastSchedule = 0;
+        return 0;
+    }
+    if (m_bLprDevice) {
+        if ((nSchedule == m_nLastSchedule && nScheme == m_nCurScheme) || hasFlag(SNS_BUSY_MASK)) {
+            return 0;
+        }
+        SNS_DBG(0, "SCHEME: auto switch_to(%d)\n", nScheme);
+        if (m_nLastSchedule == nSchedule) {
+            SNS_ASSERT(SNS_SUCCESS == switch_to(nScheme), "nScheme(%d)\n", nScheme);
+        } else {
+            SNS_ASSERT(SNS_SUCCESS == switch_to(nScheme, true), "nScheme(%d)\n", nScheme);
+        }
+        m_nLastSchedule = nSchedule;
+        return 0;
+    }
+    if (nScheme == m_nCurScheme || hasFlag(SNS_BUSY_MASK)) {
+        return 0;
+    }
+    SNS_DBG(0, "SCHEME: auto switch_to(%d)\n", nScheme);
+    SNS_ASSERT(SNS_SUCCESS == switch_to(nScheme), "nScheme(%d)\n", nScheme);
+    return 0;
+}
+
+// --- parameter text ---------------------------------------------------------
+
+bool ISensorController::parseSensorParameter(const std::string& p_strIds,
+                                             std::vector<std::string>& p_vecFields) {
+    if (p_strIds.empty() || p_strIds.find('(') != 0) {
+        return false;
+    }
+    std::string::size_type close = p_strIds.find(')');
+    if (close == std::string::npos || close != p_strIds.size() - 1 || close < 2) {
+        return false;
+    }
+    StringHandler::split(p_strIds.substr(1, close - 1), p_vecFields, ",");
+    return !p_vecFields.empty();
+}
+
+bool ISensorController::getParameters(const std::string& p_strIds, std::string& p_strParameters) {
+    std::vector<std::string> fields;
+    if (!parseSensorParameter(p_strIds, fields)) {
+        printf("%s%d getParameters fail p_strIds = %s \n", snsBaseName(__FILE__), __LINE__,
+               p_strIds.c_str());
+        return false;
+    }
+    p_strParameters.clear();
+    int nVal = 0;
+    for (const std::string& field : fields) {
+        int nKey = atoi(field.c_str());
+        if (getParameter(nKey, nVal)) {
+            char pair[32];
+            snprintf(pair, sizeof(pair), "(%d,%d)", nKey, nVal);
+            p_strParameters += pair;
+        }
+    }
+    printf("@@ out_Parameters = %s @@\n", p_strParameters.c_str());
+    return true;
+}
+
+bool ISensorController::getAllParameters(std::string& p_strParameters) {
+    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    if (!currentSet()) {
+        return true;  // no scheme is current yet: nothing to tell
+    }
+    // clang-format off
+    SNS_ASSERT(SNS_SUCCESS == keyval_correct(m_nCameraID-1,m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum), "m_nCurScheme(%d) m_nKeyValSum(%d)\n", m_nCurScheme.load(), m_nKeyValSum);
+    // clang-format on
+    keyval_st2str(p_strParameters, m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum);
+    SNS_DBG(0, "current scheme: %d\n%s\n", m_nCurScheme.load(), p_strParameters.c_str());
+    return true;
+}
+
+// A key list of three numbers: the third and first go to the processor's
+// sensor check, which answers a fourth when the second is 2.
+int ISensorController::SensorCheck(const std::string& p_strIds, std::string& p_strResult) {
+    std::vector<std::string> fields;
+    if (!parseSensorParameter(p_strIds, fields) || fields.size() < 3) {
+        printf("%s%d getParameters fail p_strIds = %s \n", snsBaseName(__FILE__), __LINE__,
+               p_strIds.c_str());
+        return 0;
+    }
+    int32_t record[4] = {atoi(fields[0].c_str()), atoi(fields[1].c_str()), atoi(fields[2].c_str()),
+                         0};
+    bool read = record[1] == 2;
+    int nRet = ia_ioctrl_v2(m_nCameraID - 1, IA_CMD_SENSOR_CHECK,
+                            read ? IA_CMD_OPT_GET : IA_CMD_OPT_SET, record);
+    if (read) {
+        char text[16];
+        snprintf(text, sizeof(text), "%d", record[3]);
+        p_strResult = text;
+    }
+    return nRet;
+}
+
+// --- setting and reading parameters -----------------------------------------
+
+// The current scheme's set; null while no scheme is current.
+KeyVal* ISensorController::currentSet() {
+    int nScheme = m_nCurScheme;
+    if (!m_ppUserKeyVal || nScheme < 0 || static_cast<u32>(nScheme) > m_stSysConf.nSchemeSum) {
+        return nullptr;
+    }
+    return m_ppUserKeyVal[nScheme];
+}
+
+int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nKeyValNum, bool p_bSave) {
+    for (u32 i = 0; p_pKeyval && i < p_nKeyValNum; ++i) {
+        KeyVal& pair = p_pKeyval[i];
+        if (p_bSave && isKeyValSame(pair)) {
+            SNS_DBG(0,
+                    "ignore, (%u,%u) is newest, m_nFlags.switching_flag(%d), m_nLastScheme(%d), "
+                    "m_nCurScheme(%d)!!!\n",
+                    pair.key, static_cast<u32>(pair.value), hasFlag(switching_flag) ? 1 : 0,
+                    m_nLastScheme.load(), m_nCurScheme.load());
+            continue;
+        }
+        int nRet = SNS_SUCCESS;
+        PairOutcome outcome = applyPair(pair, i, nRet);
+        if (outcome == PAIR_FAILED) {
+            return nRet;
+        }
+        if (outcome == PAIR_DROPPED) {
+            continue;
+        }
+        if (p_bSave && setKeyValToCache(static_cast<u32>(m_nCurScheme.load()), pair.key,
+                                        static_cast<u32>(pair.value), false) == -1) {
+            SNS_DBG(0, "m_nCurScheme(%d) p_pKeyval[%u] (%u,%d) not recorded\n", m_nCurScheme.load(),
+                    i, pair.key, pair.value);
+        }
+    }
+    putchar('\n');
+    return SNS_SUCCESS;
+}
+
+// One pair of a batch; a failing handler leaves its negated key in p_nRet.
+ISensorController::PairOutcome ISensorController::applyPair(KeyVal& p_stPair, u32 p_nIndex,
+                                                            int& p_nRet) {
+    u32 nKey = p_stPair.key;
+    if (isRecordedOnly(nKey)) {
+        return PAIR_APPLIED;
+    }
+    if (nKey == KEY_SCHEME_MODE) {
+        if (m_nCurScheme == 0) {
+            int nMode = schemeModeOf(p_stPair.value);
+            applySchemeMode(nMode);
+            for (u32 s = 1; s < m_stSysConf.nSchemeSum; ++s) {
+                setKeyValToCache(s, KEY_SCHEME_MODE, static_cast<u32>(nMode), true);
+            }
+        }
+        return PAIR_APPLIED;
+    }
+    if (m_nCameraID == 2 && applyCamera2Direct(p_stPair)) {
+        return PAIR_APPLIED;
+    }
+    bool bApply = true;
+    if (m_bSchemeByDayNight && isDayNightKey(nKey)) {
+        if (m_nCurScheme == 0) {
+            setKeyValToCache(1, nKey, static_cast<u32>(p_stPair.value), true);
+        } else {
+            bApply = false;  // night takes the day scheme's values
+        }
+    }
+    u32 nApplyKey = nKey;
+    if (!resolveLightType(p_stPair, nApplyKey)) {
+        return PAIR_DROPPED;
+    }
+    if (!bApply) {
+        return PAIR_APPLIED;
+    }
+    p_nRet = dispatch(p_stPair, nApplyKey, p_nIndex);
+    return p_nRet == SNS_SUCCESS ? PAIR_APPLIED : PAIR_FAILED;
+}
+
+// On camera 2 the mirror, anti-shake, colour and strip keys go straight to
+// their handler or the video module, whatever it answers.
+bool ISensorController::applyCamera2Direct(KeyVal& p_stPair) {
+    switch (p_stPair.key) {
+        case KEY_MIRROR:
+            doMirror(KEY_MIRROR, IA_CMD_OPT_SET, &p_stPair.value);
+            return true;
+        case KEY_ANTI_SHAKE_SWITCH:
+            doDIS(KEY_ANTI_SHAKE_SWITCH, IA_CMD_OPT_SET, &p_stPair.value);
+            return true;
+        case KEY_NONE_COLOR_MODE:
+        case KEY_TEMPERATURE_STRIP_SWITCH:
+            notifyToVideo(static_cast<int>(p_stPair.key), p_stPair.value);
+            return true;
+        default:
+            return false;
+    }
+}
+
+// A lamp key and its partner: the one in force (partner while the light type
+// is 2) is applied under the primary key and copied into the other; the one
+// not in force is dropped. False when the pair is dropped.
+bool ISensorController::resolveLightType(const KeyVal& p_stPair, u32& p_nApplyKey) {
+    for (const LightPair& lamp : kLightPairs) {
+        if (p_stPair.key != lamp.primary && p_stPair.key != lamp.partner) {
+            continue;
+        }
+        u32 nLightType = 0;
+        getKeyValFromCache(static_cast<u32>(m_nCurScheme.load()), KEY_LIGHT_TYPE, nLightType);
+        bool bPartnerInForce = static_cast<int>(nLightType) == kLightTypeIntelligent;
+        bool bIsPartner = p_stPair.key == lamp.partner;
+        if (bIsPartner != bPartnerInForce) {
+            return false;
+        }
+        setKeyValToCache(static_cast<u32>(m_nCurScheme.load()),
+                         bIsPartner ? lamp.primary : lamp.partner, static_cast<u32>(p_stPair.value),
+                         true);
+        p_nApplyKey = lamp.primary;
+        return true;
+    }
+    return true;
+}
+
+// The handler of the key's row; 0, or the row's key negated when it fails.
+int ISensorController::dispatch(KeyVal& p_stPair, u32 nKey, u32 p_nIndex) {
+    keycmd stKeyCmdTmp;
+    if (findFromKeyCmdMap(m_pKeyCmdMap, nKey, stKeyCmdTmp) == -1) {
+        SNS_ASSERT_AS(false, "-1 != findFromKeyCmdMap(m_pKeyCmdMap, nKey, stKeyCmdTmp)",
+                      "p_pKeyval[%u].key(%u)", p_nIndex, nKey);
+        SNS_PRINT(32, "not find (%d) \n", nKey);
+        stKeyCmdTmp = fallbackRow(nKey);
+    }
+    SNS_PRINT(
+        31, "====================== set %.32s (%d,%d) func:%.64s ia_cmd:%d =====================\n",
+        stKeyCmdTmp.name, stKeyCmdTmp.key, p_stPair.value, stKeyCmdTmp.func, stKeyCmdTmp.ia_cmd);
+    if (!stKeyCmdTmp.handler) {
+        return SNS_SUCCESS;  // a key the controller only records
+    }
+    int nRet = (this->*stKeyCmdTmp.handler)(stKeyCmdTmp.ia_cmd, IA_CMD_OPT_SET, &p_stPair.value);
+    if (nRet == 0) {
+        return SNS_SUCCESS;
+    }
+    if (nRet == -1 || nRet == -4 || nRet == -5) {
+        SNS_ERR(0, "set %.32s (%d,%d) func:%.64s ia_cmd:%d ~~~failed ia_ret=%d\n", stKeyCmdTmp.name,
+                stKeyCmdTmp.key, p_stPair.value, stKeyCmdTmp.func, stKeyCmdTmp.ia_cmd, nRet);
+    }
+    return -static_cast<int>(stKeyCmdTmp.key);
+}
+
+// The row of a key the map does not know: sent to the processor as it is.
+keycmd ISensorController::fallbackRow(u32 nKey) {
+    keycmd row;
+    memset(&row, 0, sizeof(row));
+    row.key = nKey;
+    row.ia_cmd = nKey;
+    row.handler = &ISensorController::doIaCmd;
+    strncpy(row.name, "unknow key", sizeof(row.name));
+    strncpy(row.func, "ISensorController::doIaCmd", sizeof(row.func));
+    return row;
+}
+
+int ISensorController::setParameters(const std::string& p_strParameters, bool p_bSave) {
+    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SNS_DBG(0, "p_Parameters1111111111(%s)\n", p_strParameters.c_str());
+    u32 nKeyValNum = 0;
+    keyval_str2st(p_strParameters, m_pstKeyValTmp, &nKeyValNum, m_pstKeyValTmp ? m_nKeyValSum : 0);
+    return setParameters(m_pstKeyValTmp, nKeyValNum, p_bSave);
+}
+
+int ISensorController::setParameter(int p_nKey, int p_nVal, bool p_bSave) {
+    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SNS_DBG(0, "p_Parameters22222222222(%d, %d)\n", p_nKey, p_nVal);
+    KeyVal stKeyVal = {static_cast<u32>(p_nKey), p_nVal};
+    return setParameters(&stKeyVal, 1, p_bSave);
+}
+
+bool ISensorController::getParameter(int p_nKey, int& p_nVal) {
+    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SNS_DBG(0, "p_nKey(%d)\n", p_nKey);
+    u32 nCached = static_cast<u32>(-1);
+    if (getKeyValFromCache(static_cast<u32>(m_nCurScheme.load()), static_cast<u32>(p_nKey),
+                           nCached) != -1) {
+        p_nVal = static_cast<int>(nCached);
+        return true;
+    }
+    if (isLampKeyNotAsked(p_nKey)) {
+        p_nVal = -1;
+        return true;
+    }
+    return SNS_ASSERT(SNS_SUCCESS == doIaCmd(p_nKey, IA_CMD_OPT_GET, &p_nVal),
+                      "get key(%d) val from 2a err", p_nKey);
+}
+
+bool ISensorController::getCmdExecStatus(int p_nCmd, int& p_nStatus) {
+    if (doIaCmd(static_cast<u32>(p_nCmd), IA_CMD_OPT_GET_EXEC_STATUS, &p_nStatus) != 0) {
+        return false;
+    }
+    SNS_DBG(0,
+            "=================  get exec status cmd(0x%x)       value(%d)   "
+            "======================\n",
+            p_nCmd, p_nStatus);
+    return true;
+}
+
+// Writes never leave the table: the factory row and beyond only when forced,
+// nothing past the factory row at all.
+int ISensorController::setKeyValToCache(u32 p_nScheme, u32 p_nKey, u32 p_nVal, bool p_bForce) {
+    u32 nSchemeSum = m_stSysConf.nSchemeSum;
+    if (!m_ppUserKeyVal || p_nScheme > nSchemeSum || (!p_bForce && p_nScheme >= nSchemeSum)) {
+        return -2;
+    }
+    int index = findInSet(m_ppUserKeyVal[p_nScheme], m_nKeyValSum, p_nKey);
+    if (index >= 0) {
+        m_ppUserKeyVal[p_nScheme][index].value = static_cast<int32_t>(p_nVal);
+    }
+    return index;
+}
+
+int ISensorController::getKeyValFromCache(u32 p_nScheme, u32 p_nKey, u32& p_nVal) {
+    if (!m_ppUserKeyVal || p_nScheme > m_stSysConf.nSchemeSum) {
+        SNS_DBG(0, "can not find val, invalid sheme(%d) \n", static_cast<int>(p_nScheme));
+        return -1;
+    }
+    int index = findInSet(m_ppUserKeyVal[p_nScheme], m_nKeyValSum, p_nKey);
+    if (index >= 0) {
+        p_nVal = static_cast<u32>(m_ppUserKeyVal[p_nScheme][index].value);
+    }
+    return index;
+}
+
+// Against the previous scheme during a switch, so that a switch applies only
+// what differs between the two schemes.
+bool ISensorController::isKeyValSame(const KeyVal& p_stKeyVal) {
+    int nScheme = hasFlag(switching_flag) ? m_nLastScheme.load() : m_nCurScheme.load();
+    u32 nVal = static_cast<u32>(-1);
+    if (getKeyValFromCache(static_cast<u32>(nScheme), p_stKeyVal.key, nVal) == -1) {
+        return false;
+    }
+    return static_cast<int32_t>(nVal) == p_stKeyVal.value;
+}
+
+// --- schemes ----------------------------------------------------------------
+
+int ISensorController::switch_to(int p_nScheme, bool p_bForce) {
+    SNS_DBG(0, "switch_to(): %d -> %d\n", m_nCurScheme.load(), p_nScheme);
+    setFlag(switching_flag);
+    m_nLastScheme = m_nCurScheme.load();
+    m_nCurScheme = p_nScheme;
+    if (!currentSet()) {
+        clearFlag(switching_flag);  // no table serves this index
+        return SNS_SUCCESS;
+    }
+    if (p_bForce) {
+        setParameters(m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum, false);
+    } else {
+        SNS_ASSERT(SNS_SUCCESS == setParameters(m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum, true),
+                   "m_nCurScheme(%d) m_nKeyValSum(%d)\n", m_nCurScheme.load(), m_nKeyValSum);
+    }
+    clearFlag(switching_flag);
+    return SNS_SUCCESS;
+}
+
+// A licence-plate camera applies the scheme with the day/night mode 0, and
+// keeps the stored set as it is.
+int ISensorController::LPR_switch_to(int p_nScheme) {
+    setFlag(switching_flag);
+    m_nLastScheme = m_nCurScheme.load();
+    m_nCurScheme = p_nScheme;
+    KeyVal* set = currentSet();
+    if (set && m_pstKeyValLpr) {
+        memcpy(m_pstKeyValLpr, set, sizeof(KeyVal) * m_nKeyValSum);
+        int index = findInSet(m_pstKeyValLpr, m_nKeyValSum, KEY_DN_MODE);
+        if (index >= 0) {
+            m_pstKeyValLpr[index].value = 0;
+        }
+        setParameters(m_pstKeyValLpr, m_nKeyValSum, false);
+    }
+    clearFlag(switching_flag);
+    return SNS_SUCCESS;
+}
+
+bool ISensorController::setParamScheme(int p_nScheme) {
+    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    if (!SNS_ASSERT(p_nScheme >= 0 && (u32)p_nScheme <= m_stSysConf.nSchemeSum, "p_nScheme(%d)\n",
+                    p_nScheme)) {
+        return false;
+    }
+    waitWhileBusy();
+    switch_to(p_nScheme, false);
+    return true;
+}
+
+bool ISensorController::getParamScheme(int& p_nScheme) {
+    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    p_nScheme = m_nCurScheme;
+    return true;
+}
+
+bool ISensorController::setParamMode(int p_nMode) {
+    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SNS_ASSERT(0 == p_nMode || 1 == p_nMode, "p_nMode(%d)\n", p_nMode);
+    waitWhileBusy();
+    m_nParamMode = p_nMode;
+    return true;
+}
+
+bool ISensorController::getParamMode(int& p_nMode) {
+    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    p_nMode = m_nParamMode;
+    return true;
+}
+
+void ISensorController::waitWhileBusy() {
+    while (hasFlag(SNS_BUSY_MASK)) {
+        wait(TalvexTime(0, 500000));
+    }
+}
+
+// The lowest scheme whose window [start, end) holds the time of day.
+int ISensorController::judgeCurScheme(int& nScheme, int& nSchedule) {
+    struct tm now = TXDeviceTime::getCurrentTime();
+    u32 nNow = 100u * static_cast<u32>(now.tm_hour) + static_cast<u32>(now.tm_min);
+    nSchedule = 0;
+    for (u32 s = 0; m_ppUserKeyVal && m_nKeyValSum > POS_END_MIN && s < m_stSysConf.nSchemeSum;
+         ++s) {
+        const KeyVal* set = m_ppUserKeyVal[s];
+        u32 nStart = clockNumber(set, POS_START_HOUR, POS_START_MIN);
+        u32 nEnd = clockNumber(set, POS_END_HOUR, POS_END_MIN);
+        if (nStart <= nNow && nNow < nEnd) {
+            nScheme = static_cast<int>(s);
+            nSchedule = 1;
+            return SNS_SUCCESS;
+        }
+    }
+    nScheme = 0;
+    return SNS_SUCCESS;
+}
+
+// The current scheme's window before it is saved: 505 bad start, 506 bad end,
+// 507 start not before end.
+int ISensorController::paramCheck() {
+    const KeyVal* set = currentSet();
+    if (!set || m_nKeyValSum <= POS_END_MIN) {
+        return SNS_SUCCESS;
+    }
+    u32 nParamSchemeStartTime = clockNumber(set, POS_START_HOUR, POS_START_MIN);
+    u32 nParamSchemeEndTime = clockNumber(set, POS_END_HOUR, POS_END_MIN);
+    if (nParamSchemeStartTime > 2400) {
+        SNS_DBG(0, "failed!!!! nParamSchemeStartTime(%d)\n", nParamSchemeStartTime);
+        return 505;
+    }
+    if (nParamSchemeEndTime > 2400) {
+        SNS_DBG(0, "failed!!!! nParamSchemeEndTime(%d)\n", nParamSchemeEndTime);
+        return 506;
+    }
+    if (nParamSchemeStartTime >= nParamSchemeEndTime) {
+        SNS_DBG(0, "failed!!!! nParamSchemeStartTime(%d) nParamSchemeEndTime(%d)\n",
+                nParamSchemeStartTime, nParamSchemeEndTime);
+        return 507;
+    }
+    return SNS_SUCCESS;
+}
+
+// --- image-algorithm handlers -----------------------------------------------
+
+namespace {
+
+int32_t wordAt(const void* p_pVal) {
+    int32_t word = 0;
+    if (p_pVal) {
+        memcpy(&word, p_pVal, sizeof(word));
+    }
+    return word;
+}
+
+}  // namespace
+
+int ISensorController::doIaCmd(u32 p_nKey, u32 p_nDir, void* p_pVal) {
+    SNS_DBG(0,
+            "====================== cmd:%d dir:%d val:%d ======m_nCameraID=(%d)"
+            "===============begin\n",
+            p_nKey, p_nDir, wordAt(p_pVal), m_nCameraID);
+    if (m_stZoomFocusParam.getLockZoomFocusEnable() && p_nKey >= kLensCommandFirst &&
+        p_nKey <= kLensCommandLast) {
+        return SNS_SUCCESS;  // the lens is locked: nothing reaches it
+    }
+    int nRet = ia_ioctrl_v2(m_nCameraID - 1, static_cast<ia_cmd_e>(p_nKey),
+                            static_cast<ia_cmd_opt_e>(p_nDir), p_pVal);
+    SNS_DBG(0, "====================== cmd:%d dir:%d val:%d =====================end\n", p_nKey,
+            p_nDir, wordAt(p_pVal));
+    return nRet;
+}
+
+// One-shot user actions are not replayed by init, resets or scheme switches.
+int ISensorController::doIaCmd_User(u32 p_nKey, u32 p_nDir, void* p_pVal) {
+    if (hasFlag(SNS_USER_ACTION_MASK)) {
+        SNS_DBG(0, "ignored auto focus once !!!\n");
+        return SNS_SUCCESS;
+    }
+    return doIaCmd(p_nKey, p_nDir, p_pVal);
+}
+
+// The video module hears of a WDR change bracketed by the switch state.
+int ISensorController::doHwdr(u32 p_nKey, u32 p_nDir, void* p_pVal) {
+    if (!m_bShowWDRFalg) {
+        int32_t off = 0;
+        memcpy(p_pVal, &off, sizeof(off));
+        return SNS_SUCCESS;
+    }
+    notifyToVideo(IA_CMD_UI_WDR_SWITCH_STATE, 0);
+    int nRet = notifyToVideo(static_cast<int>(p_nKey), wordAt(p_pVal));
+    SNS_ASSERT(SNS_SUCCESS == doIaCmd(p_nKey, p_nDir, p_pVal));
+    notifyToVideo(IA_CMD_UI_WDR_SWITCH_STATE, 1);
+    return nRet;
+}
+
+int ISensorController::doImageAdjust(u32 p_nKey, u32 p_nDir, void* p_pVal) {
+    SNS_ASSERT(SNS_SUCCESS == doIaCmd(p_nKey, p_nDir, p_pVal));
+    return notifyToVideo(static_cast<int>(p_nKey), wordAt(p_pVal));
+}
+
+int ISensorController::doDIS(u32 p_nKey, u32 p_nDir, void* p_pVal) {
+    // clang-format off
+    SNS_ASSERT(SNS_SUCCESS == notifyToVideo(p_nKey, *(u32*)p_pVal));
+    // clang-format on
+    return doIaCmd(p_nKey, p_nDir, p_pVal);
+}
+
+// Panorama tuning belongs to the video module alone.
+int ISensorController::doIaCmd_PanoTuning(u32 p_nKey, u32 p_nDir, void* p_pVal) {
+    (void)p_nDir;
+    int nKey = static_cast<int>(p_nKey);
+    int nVal = wordAt(p_pVal);
+    SNS_ASSERT(SNS_SUCCESS == notifyToVideo(nKey, nVal));
+    return SNS_SUCCESS;
+}
+
+// --- day/night, mirror, beaway ----------------------------------------------
+
+// The cached value of a key in the current scheme; fallback when not cached.
+u32 ISensorController::cachedValue(u32 p_nKey, u32 p_nFallback) {
+    u32 nVal = p_nFallback;
+    getKeyValFromCache(static_cast<u32>(m_nCurScheme.load()), p_nKey, nVal);
+    return nVal;
+}
+
+int ISensorController::doDNThr(u32 p_nKey, u32 p_nDir, void* p_pVal) {
+    dn_thr_st stThr = {0, 0, 0};
+    u32 nVal = static_cast<u32>(wordAt(p_pVal));
+    if (p_nKey == KEY_DTN_THR) {
+        stThr.d2n_thr = nVal;
+        stThr.n2d_thr = cachedValue(KEY_NTD_THR, 0);
+    } else if (p_nKey == KEY_NTD_THR) {
+        stThr.d2n_thr = cachedValue(KEY_DTN_THR, 0);
+        stThr.n2d_thr = nVal;
+    } else if (p_nKey == KEY_DN_SENSITIVITY) {
+        stThr.dn_sensitivity = nVal;
+    }
+    SNS_PRINT(0,
+              "m_nCurScheme(%u) dn_thr_st.d2n_thr(%u) dn_thr_st.n2d_thr(%u)  "
+              "dn_thr_st.dn_sensitivity(%u)\n",
+              static_cast<u32>(m_nCurScheme.load()), stThr.d2n_thr, stThr.n2d_thr,
+              stThr.dn_sensitivity);
+    int nRet = doIaCmd(p_nKey, p_nDir, &stThr);
+    return hasFlag(reset_last_flag) ? SNS_SUCCESS : nRet;
+}
+
+int ISensorController::doDNTime(u32 p_nKey, u32 p_nDir, void* p_pVal) {
+    dn_time_st stTime;
+    stTime.d2n_hour = cachedValue(KEY_DTN_H, 0);
+    stTime.d2n_min = cachedValue(KEY_DTN_M, 0);
+    stTime.n2d_hour = cachedValue(KEY_NTD_H, 0);
+    stTime.n2d_min = cachedValue(KEY_NTD_M, 0);
+    u32 nVal = static_cast<u32>(wordAt(p_pVal));
+    if (p_nKey == KEY_DTN_H) {
+        stTime.d2n_hour = nVal;
+    } else if (p_nKey == KEY_DTN_M) {
+        stTime.d2n_min = nVal;
+    } else if (p_nKey == KEY_NTD_H) {
+        stTime.n2d_hour = nVal;
+    } else {
+        stTime.n2d_min = nVal;
+    }
+    SNS_PRINT(0,
+              "m_nCurScheme(%u) dn_time_st.d2n_hour(%u) dn_time_st.d2n_min(%u) "
+              "dn_time_st.n2d_hour(%u) dn_time_st.n2d_min(%u) \n",
+              static_cast<u32>(m_nCurScheme.load()), stTime.d2n_hour, stTime.d2n_min,
+              stTime.n2d_hour, stTime.n2d_min);
+    return doIaCmd(p_nKey, p_nDir, &stTime);
+}
+
+// The caller's value stays as the user set it; the picture gets it translated
+// under beaway.
+int ISensorController::doMirror(u32 p_nKey, u32 p_nDir, void* p_pVal) {
+    int nAsked = wordAt(p_pVal);
+    int nBeaway = static_cast<int>(cachedValue(KEY_BEAWAY, 0));
+    int nMirror = translateMirror(nAsked, nBeaway);
+    SNS_DBG(0, "nMirror(%u --> %u), nBeaway:%u\n", static_cast<u32>(nAsked),
+            static_cast<u32>(nMirror), static_cast<u32>(nBeaway));
+    SNS_ASSERT(SNS_SUCCESS == notifyToVideo(p_nKey, nMirror));
+    return doIaCmd(p_nKey, p_nDir, &nMirror);
+}
+
+int ISensorController::doBeaway(u32 p_nKey, u32 p_nDir, void* p_pVal) {
+    if (!getshowBeawayFalg()) {
+        int32_t off = 0;
+        memcpy(p_pVal, &off, sizeof(off));
+        return SNS_SUCCESS;
+    }
+    int nBeaway = wordAt(p_pVal);
+    int nMirror = translateMirror(static_cast<int>(cachedValue(KEY_MIRROR, 0)), nBeaway);
+    SNS_ASSERT(SNS_SUCCESS == notifyToVideo(IA_CMD_UI_MIRROR, nMirror));
+    SNS_ASSERT(SNS_SUCCESS == notifyToVideo(p_nKey, nBeaway));
+    return doIaCmd(p_nKey, p_nDir, &nBeaway);
+}
+
+bool ISensorController::getDNMode(int& p_nMode) {
+    getParameter(KEY_DN_MODE, p_nMode);
+    return true;
+}
+
+bool ISensorController::setDNMode(int p_nMode) {
+    return setParameter(KEY_DN_MODE, p_nMode, true) == SNS_SUCCESS;
+}
+
+bool ISensorController::getMirrorValue(int& p_nMirror) {
+    return getParameter(KEY_MIRROR, p_nMirror);
+}
+
+bool ISensorController::getBeaway(int& p_nBeaway) {
+    return getParameter(KEY_BEAWAY, p_nBeaway);
+}
+
+void ISensorController::setShowWDRFalg(bool p_bShow) {
+    m_bShowWDRFalg = p_bShow;
+}
+
+bool ISensorController::getShowWDRFalg(bool& p_bShow) {
+    p_bShow = m_bShowWDRFalg;
+    return true;
+}
+
+void ISensorController::setShowBeawayFalg(bool p_bShow) {
+    setshowBeawayFalg(p_bShow);
+}
+
+bool ISensorController::getShowBeawayFalg(bool& p_bShow) {
+    p_bShow = getshowBeawayFalg();
+    return true;
+}
+
+// --- lens, exposure, lights -------------------------------------------------
+
+bool ISensorController::getDNState(int& p_nState) {
+    return doIaCmd(IA_CMD_DN_STATE, IA_CMD_OPT_GET, &p_nState) == SNS_SUCCESS;
+}

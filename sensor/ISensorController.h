@@ -1,0 +1,184 @@
+// The image-sensor controller of one camera channel.
+#ifndef SENSOR_ISENSORCONTROLLER_H
+#define SENSOR_ISENSORCONTROLLER_H
+
+#include <stdint.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "platform/BaseTypes.h"
+#include "platform/GThread.h"
+#include "platform/MachineInfo.h"
+#include "platform/ModuleConfigure.h"
+#include "platform/SensorZoomFocusParam.h"
+#include "platform/TXMutex.h"
+#include "platform/VideoStreamModule.h"
+#include "sensor/SensorKeyVal.h"
+#include "sensor/sensor.h"
+
+class ISensorController;
+
+// A handler carries one parameter change to the processor (and, for some
+// keys, to the video module): command, direction, value or record.
+typedef int (ISensorController::*SensorHandler)(u32 p_nKey, u32 p_nDir, void* p_pVal);
+
+enum {
+    KEYCMD_NAME_LEN = 32,  // a name may fill the field without a terminator
+    KEYCMD_FUNC_LEN = 64,
+    KEYCMD_ROWS = 147,  // rows of the key-command map
+};
+
+// One row of the key-command map.
+typedef struct {
+    u32 key;
+    u32 ia_cmd;  // 0 in rows without handler
+    SensorHandler handler;
+    char name[KEYCMD_NAME_LEN];
+    char func[KEYCMD_FUNC_LEN];
+} keycmd;
+
+// Writes the 147 rows of the map into p_pMap, which has room for them.
+void buildKeyCmdMap(keycmd* p_pMap);
+
+// Bits of m_nFlags.
+enum {
+    initing_flag = 0x01,
+    uniniting_flag = 0x02,
+    inited_flag = 0x04,
+    resetting_flag = 0x08,
+    reset_last_flag = 0x10,
+    switching_flag = 0x20,
+    SNS_BUSY_MASK = resetting_flag | reset_last_flag | switching_flag,
+    SNS_USER_ACTION_MASK = initing_flag | resetting_flag | reset_last_flag | switching_flag,
+};
+
+// Schemes a module configuration may ask for; more would only eat the flash.
+enum { SNS_SCHEME_MAX = 16 };
+
+// The host constructs one controller per channel, calls setChannelID,
+// setVideoStreamModule and init, then any operation, and uinit at the end.
+// Host operations that touch parameters hold m_objMutex; the sensor thread
+// takes it too (without waiting) for its scheme decisions.
+class ISensorController {
+  public:
+    ISensorController();
+    ~ISensorController();
+    ISensorController(const ISensorController&) = delete;
+    ISensorController& operator=(const ISensorController&) = delete;
+
+    // Lifecycle, channel, video link
+    bool init(const ModuleConfigure& p_objModuleConfigure);
+    void uinit();
+    void setChannelID(int p_nChannelID);
+    int getSensorType();
+    bool getSensorStatus();
+    void setVideoStreamModule(const VideoStreamModule* p_pVideoStreamModule);
+    int notifyToVideo(int p_nKey, int p_nVal);
+    void printDebugMsg();
+
+    // Key-command lookup
+    int findFromKeyCmdMap(const keycmd* p_pKeyCmdMap, u32 p_nKey, keycmd& p_stKeyCmd);
+
+    // Sensor thread body: one tick
+    int sensorThread();
+
+    // Parameter text
+    bool parseSensorParameter(const std::string& p_strIds, std::vector<std::string>& p_vecFields);
+    bool getParameters(const std::string& p_strIds, std::string& p_strParameters);
+    bool getAllParameters(std::string& p_strParameters);
+    int SensorCheck(const std::string& p_strIds, std::string& p_strResult);
+
+    // Setting and reading parameters
+    int setParameters(KeyVal* p_pKeyval, u32 p_nKeyValNum, bool p_bSave);
+    int setParameters(const std::string& p_strParameters, bool p_bSave);
+    int setParameter(int p_nKey, int p_nVal, bool p_bSave);
+    bool getParameter(int p_nKey, int& p_nVal);
+    int setKeyValToCache(u32 p_nScheme, u32 p_nKey, u32 p_nVal, bool p_bForce);
+    int getKeyValFromCache(u32 p_nScheme, u32 p_nKey, u32& p_nVal);
+    bool isKeyValSame(const KeyVal& p_stKeyVal);
+    bool getCmdExecStatus(int p_nCmd, int& p_nStatus);
+
+    // Schemes
+    int switch_to(int p_nScheme, bool p_bForce = false);
+    int LPR_switch_to(int p_nScheme);
+    bool setParamScheme(int p_nScheme);
+    bool getParamScheme(int& p_nScheme);
+    bool setParamMode(int p_nMode);
+    bool getParamMode(int& p_nMode);
+    int judgeCurScheme(int& nScheme, int& nSchedule);
+    int paramCheck();
+
+    // Image-algorithm handlers
+    int doIaCmd(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    int doIaCmd_User(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    int doHwdr(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    int doImageAdjust(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    int doDIS(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    int doIaCmd_PanoTuning(u32 p_nKey, u32 p_nDir, void* p_pVal);
+
+    // Day/night, mirror, beaway
+    int doDNThr(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    int doDNTime(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    int doMirror(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    int doBeaway(u32 p_nKey, u32 p_nDir, void* p_pVal);
+    bool getDNMode(int& p_nMode);
+    bool setDNMode(int p_nMode);
+    bool getMirrorValue(int& p_nMirror);
+    bool getBeaway(int& p_nBeaway);
+    void setShowWDRFalg(bool p_bShow);
+    bool getShowWDRFalg(bool& p_bShow);
+    void setShowBeawayFalg(bool p_bShow);
+    bool getShowBeawayFalg(bool& p_bShow);
+
+    // Lens, exposure, lights
+    bool getDNState(int& p_nState);
+
+  private:
+    enum PairOutcome { PAIR_APPLIED, PAIR_DROPPED, PAIR_FAILED };
+
+    int decideScheme();
+    int decideBySchedule();
+    void createSchemeFiles();
+    void applySchemeMode(int p_nMode);
+    void watchStreams(const MachineInfo& p_objMachineInfo);
+    KeyVal* currentSet();
+    u32 cachedValue(u32 p_nKey, u32 p_nFallback);
+    PairOutcome applyPair(KeyVal& p_stPair, u32 p_nIndex, int& p_nRet);
+    bool applyCamera2Direct(KeyVal& p_stPair);
+    bool resolveLightType(const KeyVal& p_stPair, u32& p_nApplyKey);
+    int dispatch(KeyVal& p_stPair, u32 nKey, u32 p_nIndex);
+    static keycmd fallbackRow(u32 nKey);
+    void waitWhileBusy();
+    void setFlag(uint8_t p_nBit) { m_nFlags.fetch_or(p_nBit); }
+    void clearFlag(uint8_t p_nBit) { m_nFlags.fetch_and(static_cast<uint8_t>(~p_nBit)); }
+    bool hasFlag(uint8_t p_nMask) const { return (m_nFlags.load() & p_nMask) != 0; }
+
+    SysConfig m_stSysConf;
+    int m_nCameraID;
+    TXMutex m_objMutex;
+    GThread* m_pSensorThread;
+    std::atomic<int> m_nLastScheme;
+    std::atomic<int> m_nCurScheme;
+    std::atomic<int> m_nParamMode;
+    KeyVal** m_ppUserKeyVal;
+    KeyVal* m_pstKeyValTmp;
+    KeyVal* m_pFctKeyVal;
+    u32 m_nKeyValSum;
+    KeyVal* m_pstKeyValLpr;
+    keycmd* m_pKeyCmdMap;
+    u32 m_nVersion;
+    const VideoStreamModule* m_pVideoStreamModule;
+    MachineInfo m_objMachineInfo;
+    std::atomic<uint8_t> m_nFlags;
+    u32 m_nKeyCmdNum;
+    std::atomic<int> m_nLastSchedule;
+    std::atomic<bool> m_bLprDevice;
+    std::atomic<bool> m_bShowWDRFalg;
+    std::atomic<bool> m_bSchemeBySchedule;
+    std::atomic<bool> m_bSchemeByDayNight;
+    SensorZoomFocusParam m_stZoomFocusParam;
+};
+
+#endif
