@@ -5,6 +5,7 @@
 #include <stdint.h>
 
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -132,8 +133,51 @@ class ISensorController {
     void setShowBeawayFalg(bool p_bShow);
     bool getShowBeawayFalg(bool& p_bShow);
 
-    // Lens, exposure, lights
+    bool setMirrorMode(int p_nMirror);
+
+    // Restore, reset, flush
+    int flush();
+    int restore(int p_nKey);
+    bool restoreAeMode();
+    bool resetToLastParameters();
+    bool resetParameters();
+
+    // Lens, exposure, lights, user-interface files
+    bool focusFar();
+    bool focusNear();
+    bool irisUp();
+    bool irisDown();
+    bool zoomIn();
+    bool zoomOut();
+    bool getZoomValue(int& nPos, int& nRatio);
+    bool setZoomValue(int p_nPos);
+    bool setPTZRunState(int p_nState);
+    bool setFocusValue(int p_nPos);
+    bool getFocusValue(int& p_nPos);
+    bool setFocusMode(int p_nMode);
+    bool getFocusMode(int& p_nMode);
     bool getDNState(int& p_nState);
+    bool getAFStatistic(unsigned int& p_nStatistic);
+    bool getWDR(int& p_nWdr);
+    bool getCameraVerInf(std::string& p_strVersion);
+    int getSensorZoomFocusParam(SensorZoomFocusParam& p_stParam);
+    int setSensorZoomFocusParam(SensorZoomFocusParam& p_stParam);
+    bool getSensorParamRange(int p_nCmd, int& nDefault, std::string& strRange);
+    bool getIRSwitch(int& p_nSwitch);
+    bool setIRSwitch(int p_nSwitch);
+    bool getWhiteSwitch(int& p_nSwitch);
+    bool setWhiteSwitch(int p_nSwitch);
+    bool getWhiteMode(int& p_nMode);
+    bool setWhiteMode(int p_nMode);
+    bool getIrisValue(int& p_nIris);
+    bool setIrisValue(int p_nIris);
+    bool getShutterValue(int& nIndex);
+    bool setShutterValue(int nIndex);
+    bool shutterUp();
+    bool shutterDown();
+    std::string getUICommonFile(int LanguageId);
+    std::string getUILanguageFile(int LanguageId);
+    std::string getUIStyleFile();
 
   private:
     enum PairOutcome { PAIR_APPLIED, PAIR_DROPPED, PAIR_FAILED };
@@ -151,6 +195,19 @@ class ISensorController {
     int dispatch(KeyVal& p_stPair, u32 nKey, u32 p_nIndex);
     static keycmd fallbackRow(u32 nKey);
     void waitWhileBusy();
+    std::string schemeFileName(int p_nScheme) const;
+    bool lockedLensCommand(u32 p_nKey);
+    bool setDirect(u32 p_nCmd, int p_nVal);
+    bool getDirect(u32 p_nCmd, int& p_nVal);
+    bool setExposureModeThen(u32 p_nCmd, int p_nVal);
+    bool setLamp(u32 p_nOwnKey, int p_nSwitch, bool (ISensorController::*p_pGetOther)(int&),
+                 bool (ISensorController::*p_pSetOther)(int));
+    int shutterSteps(int* p_pSteps);
+    bool currentShutterIndex(const int* p_pSteps, int p_nSteps, int& p_nIndex);
+    bool stepShutter(int p_nStep);
+    const UILanguage* findLanguage(int LanguageId);
+    ModuleConfigure storedModuleConfigure() const;
+    void readModuleConfigure(ModuleConfigure& p_objModuleConfigure) const;
     void setFlag(uint8_t p_nBit) { m_nFlags.fetch_or(p_nBit); }
     void clearFlag(uint8_t p_nBit) { m_nFlags.fetch_and(static_cast<uint8_t>(~p_nBit)); }
     bool hasFlag(uint8_t p_nMask) const { return (m_nFlags.load() & p_nMask) != 0; }
@@ -179,6 +236,9 @@ class ISensorController {
     std::atomic<bool> m_bSchemeBySchedule;
     std::atomic<bool> m_bSchemeByDayNight;
     SensorZoomFocusParam m_stZoomFocusParam;
+    // The host replaces the zoom/focus parameters while the sensor thread's
+    // commands read their lock.
+    std::mutex m_objZoomFocusMutex;
 };
 
 #endif
