@@ -261,12 +261,9 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
 void ISensorController::createSchemeFiles() {
     u32 nSchemeSum = m_stSysConf.nSchemeSum;
     for (u32 s = 0; s < nSchemeSum; ++s) {
-        char szFileName[256] = {0};
-        snprintf(szFileName, sizeof(szFileName),
-                 m_nCameraID == 2 ? "/mnt/mtd/code/config_file/sensor-thermal%d.cfg"
-                                  : "/mnt/mtd/code/config_file/sensor%d.cfg",
-                 static_cast<int>(s));
-        if (access(platform::resolvePath(szFileName).c_str(), F_OK) != 0) {
+        std::string name = schemeFileName(static_cast<int>(s));
+        char* szFileName = &name[0];
+        if (access(platform::resolvePath(name).c_str(), F_OK) != 0) {
             KeyVal* set = m_pFctKeyVal;
             if (m_bLprDevice && s == 1) {
                 memcpy(m_pstKeyValLpr, m_pFctKeyVal, sizeof(KeyVal) * m_nKeyValSum);
