@@ -73,8 +73,11 @@ using StyleMergeTest = SandboxRoot;
 // tabs of the merged style (null: not checked, for hostile inputs) and whether
 // the merge may report (false: standard output stays empty).
 struct MergeCase {
+    MergeCase(const char* n, const char* d, const char* s, const char* v, const char* t,
+              bool r = false)
+        : name(n), detail(d), style(s), diversity(v), tabs(t), reports(r) {}
     const char *name, *detail, *style, *diversity, *tabs;
-    bool reports = false;
+    bool reports;
 };
 
 // clang-format off
