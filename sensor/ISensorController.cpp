@@ -398,6 +398,9 @@ int ISensorController::sensorThread() {
     }
     TryLockGuard guard(m_objMutex);
     if (!guard.held()) {
+        // A reset holding the lock keeps the tick from sleeping: pause briefly
+        // instead of spinning until it is done.
+        wait(TalvexTime(0, 10000));
         return 0;
     }
     return decideScheme();
