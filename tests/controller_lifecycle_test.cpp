@@ -36,7 +36,6 @@ const char kLprDetail[] = "(max_scheme=4)(lensType=1)(lightType=0)(irisType=1)(s
 const int32_t kFactoryBrightness = 50;  // key 34 in the sample style
 
 typedef std::map<uint32_t, int32_t> Records;
-typedef std::vector<std::pair<uint32_t, int32_t>> Sets;
 
 Records recordsOf(const std::string& bytes) {
     Records records;

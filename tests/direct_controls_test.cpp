@@ -18,8 +18,6 @@
 
 namespace {
 
-typedef std::vector<std::pair<uint32_t, int32_t>> Sets;
-
 class DirectControls : public ControllerFixture {
   protected:
     ISensorController& c() { return *m_pController; }
@@ -36,16 +34,7 @@ class DirectControls : public ControllerFixture {
     void record(int key, int value) {
         quiet([&] { return c().setParameter(key, value, true) == 0; });
     }
-    // Every set (option 0) since the last clear: command and first word.
-    static Sets sets() {
-        Sets out;
-        for (const iasim::Call& call : iasim::calls()) {
-            if (call.opt == IA_CMD_OPT_SET) {
-                out.emplace_back(call.cmd, call.in.empty() ? 0 : call.in[0]);
-            }
-        }
-        return out;
-    }
+    static Sets sets() { return processorSets(); }
     static size_t callsOf(uint32_t cmd, uint32_t opt) {
         size_t n = 0;
         for (const iasim::Call& call : iasim::calls()) {

@@ -21,8 +21,6 @@
 
 namespace {
 
-typedef std::vector<std::pair<uint32_t, int32_t>> Sets;
-
 // A parameter file's bytes (8 a record: key, value) with the record of key holding value.
 std::string withValue(std::string bytes, uint32_t key, int32_t value) {
     for (size_t at = 0; at + 8 <= bytes.size(); at += 8) {
@@ -43,16 +41,7 @@ class RestoreReset : public ControllerFixture {
         stdoutOf([&] { ret = c().setParameters(text, true); });
         return ret;
     }
-    // Every set (option 0) since the last clear: command and first word.
-    static Sets sets() {
-        Sets out;
-        for (const iasim::Call& call : iasim::calls()) {
-            if (call.opt == IA_CMD_OPT_SET) {
-                out.emplace_back(call.cmd, call.in.empty() ? 0 : call.in[0]);
-            }
-        }
-        return out;
-    }
+    static Sets sets() { return processorSets(); }
     // The files of the four schemes the sample modules ask for.
     std::vector<std::string> files() const {
         return {schemeFile(0), schemeFile(1), schemeFile(2), schemeFile(3)};
