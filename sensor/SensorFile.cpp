@@ -504,11 +504,17 @@ int loadFromFile(const char* file_name, char* data, INT64 file_len) {
     return nSize;
 }
 
-int saveToFile(char* file_name, char* data, INT64 file_len) {
-    ReplacingFile file;
+// Opens the replacement of file_name and writes the bytes: the count written.
+static int writeReplacement(ReplacingFile& file, const char* file_name, const void* data,
+                            INT64 file_len) {
     SNS_ASSERT(file.open(file_name, TXFile::modeWrite | TXFile::modeTruncate), "file_name(%s)\n",
                nameOf(file_name));
-    int nSize = transferable(file_len) ? file.write(data, static_cast<int>(file_len)) : 0;
+    return transferable(file_len) ? file.write(data, static_cast<int>(file_len)) : 0;
+}
+
+int saveToFile(char* file_name, char* data, INT64 file_len) {
+    ReplacingFile file;
+    int nSize = writeReplacement(file, file_name, data, file_len);
     if (!SNS_ASSERT_AS(file_len == nSize, "file_len == (nSize=file.write(data, file_len))",
                        "file_len(%d)\n", static_cast<int>(file_len))) {
         return nSize;
@@ -531,10 +537,8 @@ int keyValFromFile(char* file_name, KeyVal* p_pKeyVal, u32 p_nKeyValNum) {
 
 int keyValToFile(char* file_name, KeyVal* p_pKeyVal, u32 p_nKeyValSum) {
     ReplacingFile file;
-    SNS_ASSERT(file.open(file_name, TXFile::modeWrite | TXFile::modeTruncate), "file_name(%s)\n",
-               nameOf(file_name));
     INT64 wanted = static_cast<INT64>(sizeof(KeyVal)) * p_nKeyValSum;
-    int nSize = transferable(wanted) ? file.write(p_pKeyVal, static_cast<int>(wanted)) : 0;
+    int nSize = writeReplacement(file, file_name, p_pKeyVal, wanted);
     if (SNS_ASSERT_AS(nSize == wanted, "nSize == sizeof(KeyVal)*p_nKeyValSum",
                       "nSize(%d) sizeof(KeyVal) = %d, p_nKeyValNum(%d)\n", nSize,
                       static_cast<int>(sizeof(KeyVal)), static_cast<int>(p_nKeyValSum))) {

@@ -144,8 +144,10 @@ bool assertWithout(bool bRet, const char* condition, const SnsSite& site, ...) {
 }  // namespace
 
 void updateDebugLevel() {
-    std::string sign = platform::resolvePath(kSignFile);
-    if (access(sign.c_str(), F_OK) != 0) {
+    // Checked before every report, also on the set path: nothing is allocated
+    // while the sign file is absent.
+    char sign[512];
+    if (!platform::resolvePath(kSignFile, sign, sizeof(sign)) || access(sign, F_OK) != 0) {
         g_nDebugLevel = 1;
         g_bEnAssert = false;
         return;

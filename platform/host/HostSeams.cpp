@@ -2,6 +2,7 @@
 #include "platform/HostSeams.h"
 
 #include <errno.h>
+#include <stdio.h>
 #include <stdlib.h>
 
 #include <atomic>
@@ -21,22 +22,26 @@ std::atomic<bool> g_bFakeClock(false);
 std::atomic<int> g_nFakeMinutes(0);
 std::atomic<int> g_nWaitPercent(100);
 
-// The root as it stands; SENSOR_ROOT is read once, on first use.
-std::string currentRoot() {
-    std::lock_guard<std::mutex> guard(g_seamMutex);
-    if (!g_bRootSet) {
-        const char* env = getenv("SENSOR_ROOT");
-        g_strRoot = env ? env : "";
-        g_bRootSet = true;
-    }
-    return g_strRoot;
-}
-
 std::string withoutTrailingSlash(std::string root) {
     while (root.size() > 1 && root.back() == '/') {
         root.pop_back();
     }
     return root == "/" ? std::string() : root;
+}
+
+// Reads SENSOR_ROOT once, on first use; the caller holds g_seamMutex.
+void settleRootLocked() {
+    if (!g_bRootSet) {
+        const char* env = getenv("SENSOR_ROOT");
+        g_strRoot = withoutTrailingSlash(env ? env : "");
+        g_bRootSet = true;
+    }
+}
+
+std::string currentRoot() {
+    std::lock_guard<std::mutex> guard(g_seamMutex);
+    settleRootLocked();
+    return g_strRoot;
 }
 
 // 'text' for /bin/sh: every quote closed, escaped and reopened.
@@ -62,7 +67,9 @@ void setFsRoot(const std::string& root) {
     g_bRootSet = true;
 }
 
-std::string fsRoot() { return withoutTrailingSlash(currentRoot()); }
+std::string fsRoot() {
+    return withoutTrailingSlash(currentRoot());
+}
 
 std::string resolvePath(const std::string& cameraPath) {
     std::string root = fsRoot();
@@ -70,6 +77,17 @@ std::string resolvePath(const std::string& cameraPath) {
         return cameraPath;
     }
     return root + cameraPath;
+}
+
+bool resolvePath(const char* cameraPath, char* out, size_t size) {
+    if (!cameraPath || !out || size == 0) {
+        return false;
+    }
+    std::lock_guard<std::mutex> guard(g_seamMutex);
+    settleRootLocked();
+    const char* root = cameraPath[0] == '/' ? g_strRoot.c_str() : "";
+    int length = snprintf(out, size, "%s%s", root, cameraPath);
+    return length >= 0 && static_cast<size_t>(length) < size;
 }
 
 std::string shellPath(const std::string& cameraPattern) {
@@ -85,9 +103,13 @@ void setFakeClock(int hour, int minute) {
     g_bFakeClock = true;
 }
 
-void clearFakeClock() { g_bFakeClock = false; }
+void clearFakeClock() {
+    g_bFakeClock = false;
+}
 
-void setWaitScale(int percent) { g_nWaitPercent = percent < 0 ? 0 : percent; }
+void setWaitScale(int percent) {
+    g_nWaitPercent = percent < 0 ? 0 : percent;
+}
 
 }  // namespace platform
 
