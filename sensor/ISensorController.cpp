@@ -79,6 +79,19 @@ const KeyVal kLprNightDefaults[] = {{KEY_DN_MODE, 0},
                                     {KEY_IR_MODE, 2},
                                     {KEY_IR_MANUAL_STRG_NEAR, 40}};
 
+}  // namespace
+
+bool isLightTypePartnerKey(u32 p_nKey) {
+    for (const LightPair& lamp : kLightPairs) {
+        if (p_nKey == lamp.partner) {
+            return true;
+        }
+    }
+    return false;
+}
+
+namespace {
+
 bool isRecordedOnly(u32 key) {
     return key == KEY_EMPTY1 || key == KEY_EMPTY2 ||
            (key >= KEY_SCHEME_START_HOUR && key <= KEY_SCHEME_END_MIN);

@@ -43,6 +43,10 @@ typedef struct {
 // Writes the 147 rows of the map into p_pMap, which has room for them.
 void buildKeyCmdMap(keycmd* p_pMap);
 
+// Whether a key is the intelligent-light partner of a lamp key: stored beside
+// it in every set, in force while the light type is intelligent, not in the map.
+bool isLightTypePartnerKey(u32 p_nKey);
+
 // Bits of m_nFlags.
 enum {
     initing_flag = 0x01,

@@ -1,0 +1,196 @@
+// sensorctl run as a user runs it: a separate process on a camera disk of
+// its own, answers on standard output, diagnostics on standard error.
+#include <sys/wait.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "fixtures/SandboxRoot.h"
+
+namespace {
+
+struct ToolRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string shellQuoted(const std::string& word) {
+    std::string text = "'";
+    for (char c : word) {
+        text += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return text + "'";
+}
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool contains(const std::string& text, const std::string& piece) {
+    return text.find(piece) != std::string::npos;
+}
+
+class SensorctlTest : public SandboxRoot {
+  protected:
+    // The tool's disk: a directory with a blank in its name, not there yet.
+    std::string disk() const { return m_strRoot + "/camera disk"; }
+
+    ToolRun run(const std::vector<std::string>& args, const std::string& input = "") const {
+        std::string command = std::string(SENSORCTL_COMMAND) + " --root " + shellQuoted(disk()) +
+                              " --wait-scale 1";
+        for (const std::string& arg : args) {
+            command += " " + shellQuoted(arg);
+        }
+        std::string in = m_strRoot + "/stdin", out = m_strRoot + "/stdout",
+                    err = m_strRoot + "/stderr";
+        std::ofstream(in) << input;
+        int status = system((command + " <" + shellQuoted(in) + " >" + shellQuoted(out) + " 2>" +
+                             shellQuoted(err)).c_str());
+        return ToolRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+    }
+    std::string diskFile(const std::string& cameraPath) const {
+        return slurp(disk() + cameraPath);
+    }
+    void editDiskFile(const std::string& cameraPath, const std::string& from,
+                      const std::string& to) const {
+        std::string text = diskFile(cameraPath);
+        size_t at = text.find(from);
+        ASSERT_NE(std::string::npos, at) << from;
+        std::ofstream(disk() + cameraPath, std::ios::binary) << text.replace(at, from.size(), to);
+    }
+};
+
+const char* const kScheme0 = "/mnt/mtd/code/config_file/sensor0.cfg";
+const char* const kBoxStyle = "/hd1/moduleConfig/sensorConfig/style/Style.xml";
+
+TEST_F(SensorctlTest, FlushedValueIsReadBackByTheNextRunAndDumpNamesItsKeys) {
+    ToolRun first = run({"getParamScheme", "setParameters", "(34,61)", "1", "flush"});
+    ASSERT_EQ(0, first.status) << first.err;
+    EXPECT_EQ("true 0\n0\n0\n", first.out);
+
+    ToolRun second = run({"getParameters", "(34,2337)", "dump", "sensor0.cfg"});
+    ASSERT_EQ(0, second.status) << second.err;
+    EXPECT_EQ(0u, second.out.find("true (34,61)(2337,128)\n"));
+    EXPECT_TRUE(contains(second.out, "8000  KEY_SCHEME_MODE                   0\n"));
+    EXPECT_TRUE(contains(second.out, "34    KEY_BRIGHTNESS                    61\n"));
+}
+
+TEST_F(SensorctlTest, NightReportedBySensorMovesDayNightCameraToScheme1AndDayBack) {
+    ToolRun r = run({"setParameters", "(8000,2)", "1", "sim-dn", "1", "tick", "getParamScheme",
+                 "sim-dn", "0", "tick", "getParamScheme"});
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("0\nok\n0\ntrue 1\nok\n0\ntrue 0\n", r.out);
+}
+
+TEST_F(SensorctlTest, TimeWindowOnTheCameraClockMovesScheduleCamera) {
+    std::vector<std::string> args;
+    for (const char* scheme : {"1", "3", "0"}) {
+        for (const char* word : {"setParamScheme", scheme, "setParameters",
+                                 "(8001,0)(8002,0)(8003,0)(8004,0)", "1"}) {
+            args.push_back(word);
+        }
+    }
+    for (const char* word :
+         {"setParamScheme", "2", "setParameters", "(8001,8)(8002,0)(8003,18)(8004,0)", "1",
+          "setParamScheme", "0", "sim-clock", "09:00", "setParameters", "(8000,1)", "1", "tick",
+          "getParamScheme", "sim-clock", "18:00", "tick", "getParamScheme"}) {
+        args.push_back(word);
+    }
+    ToolRun r = run(args);
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_TRUE(contains(r.out, "ok\n0\n0\ntrue 2\nok\n0\ntrue 0\n")) << r.out;
+}
+
+TEST_F(SensorctlTest, ListShowsTheChoicesTheFittedSensorAccepts) {
+    std::string profile = m_strRoot + "/narrow.profile";
+    std::ofstream(profile) << "# a sensor with three max-shutter steps\n"
+                              "range 49 0 9 8 9 10\nversion NARROW 1.0\n";
+    ToolRun r = run({"--profile", profile, "list", "getCameraVerInf"});
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_TRUE(contains(r.out, "49    KEY_MAX_SHUTTER                   8       choices "
+                                "8=\"1/25\" 9=\"1/30\" 10=\"1/50\"\n"))
+        << r.out;
+    EXPECT_TRUE(contains(r.out, "34    KEY_BRIGHTNESS                    50      bounds 0..100"));
+    EXPECT_TRUE(contains(r.out, "true NARROW 1.0\n"));
+
+}
+
+TEST_F(SensorctlTest, CheckPassesOnEverySampleCamera) {
+    struct Sample {
+        const char* family;
+        const char* camera;
+    };
+    for (const Sample& sample : {Sample{"box", "1"}, Sample{"dome", "1"}, Sample{"thermal", "1"},
+                                 Sample{"thermal", "2"}}) {
+        SCOPED_TRACE(std::string(sample.family) + " camera " + sample.camera);
+        removeTree(disk());
+        ToolRun r = run({"--family", sample.family, "--camera", sample.camera, "check"});
+        EXPECT_EQ(0, r.status) << r.out << r.err;
+        EXPECT_EQ("check: 0 problems\n", r.out);
+    }
+}
+
+TEST_F(SensorctlTest, CheckNamesEveryFaultOfABrokenStyle) {
+    ASSERT_EQ(0, run({"getSensorStatus"}).status);
+    editDiskFile(kBoxStyle, "<Item id=\"34\" value=\"50\"", "<Item id=\"34\" value=\"500\"");
+    editDiskFile(kBoxStyle, "<Item id=\"2337\" value=\"128\"", "<Item id=\"2337x\" value=\"128\"");
+    editDiskFile(kBoxStyle, "<Item id=\"2353\"", "<Item id=\"34\"");
+    ToolRun r = run({"check"});
+    EXPECT_EQ(1, r.status);
+    EXPECT_TRUE(contains(r.out, "setting 34 (Brightness): value 500 lies outside 0..100\n")) << r.out;
+    EXPECT_TRUE(contains(r.out, "setting 2337x (Saturation): id '2337x' is not a number\n"));
+    EXPECT_TRUE(contains(r.out, "setting 34 (Contrast): id 34 repeats\n"));
+    EXPECT_TRUE(contains(r.out, "check: 3 problems\n"));
+}
+
+TEST_F(SensorctlTest, UsageErrorsExitTwoNamingTheCommandBeforeAnyFileIsTouched) {
+    struct Bad {
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const Bad kBad[] = {
+        {{"setParameters", "(34,70)", "1", "flush", "bogus"}, "sensorctl: bogus: unknown command"},
+        {{"setParameter", "34", "x", "1"}, "sensorctl: setParameter: bad argument 'x'"},
+        {{"flush", "getParameter"}, "sensorctl: getParameter: missing argument"},
+        {{"sim-clock", "25:00"}, "sensorctl: sim-clock: bad argument '25:00'"},
+        {{"--camera", "0", "flush"}, "sensorctl: --camera: expected a camera number"},
+    };
+    for (const Bad& bad : kBad) {
+        ToolRun r = run(bad.args);
+        EXPECT_EQ(2, r.status);
+        EXPECT_EQ(0u, r.err.find(bad.message)) << r.err;
+        EXPECT_EQ("", r.out);
+    }
+    EXPECT_FALSE(exists("/camera disk")) << "a new disk is not even created";
+
+    ASSERT_EQ(0, run({"setParameters", "(34,61)", "1"}).status);
+    std::string saved = diskFile(kScheme0);
+    EXPECT_EQ(2, run({"setParameters", "(34,70)", "1", "flush", "bogus"}).status);
+    EXPECT_EQ(saved, diskFile(kScheme0));
+}
+
+TEST_F(SensorctlTest, StandardInputTakesOneCommandPerLineAndGoesOnAfterABadOne) {
+    ToolRun r = run({}, "getParameter 34\n\n# a comment\nnope 1\nsetParameter 34 \"77\" 1\n"
+                    "getParameter 34\nquit\ngetParameter 34\n");
+    EXPECT_EQ(2, r.status);
+    EXPECT_EQ("true 50\n0\ntrue 77\n", r.out);
+    EXPECT_TRUE(contains(r.err, "sensorctl: nope: unknown command\n"));
+}
+
+TEST_F(SensorctlTest, SimulatedFaultsAndTheCallLogAreVisible) {
+    ToolRun r = run({"--debug", "6", "sim-fail", "34", "-1", "setParameter", "34", "66", "0",
+                 "getParameter", "34", "sim-log"});
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_EQ(0u, r.out.find("ok\n-34\ntrue 50\n")) << r.out;
+    EXPECT_TRUE(contains(r.out, "ch0 34 set in=66 out=\n"));
+    EXPECT_TRUE(contains(r.err, "~~~failed ia_ret=-1")) << "the module's reports go to stderr";
+    EXPECT_EQ("6\n0\n", diskFile("/mnt/mtd/sign/Debug.sign"));
+}
+
+}  // namespace

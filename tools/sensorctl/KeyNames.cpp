@@ -1,0 +1,42 @@
+#include "KeyNames.h"
+
+#include <string.h>
+
+#include "sensor/ISensorController.h"
+
+namespace {
+
+const keycmd* keyRow(u32 key) {
+    const keycmd* rows = keyCmdMap();
+    for (int i = 0; i < KEYCMD_ROWS; ++i) {
+        if (rows[i].key == key) {
+            return &rows[i];
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+const keycmd* keyCmdMap() {
+    static const struct Map {
+        keycmd rows[KEYCMD_ROWS];
+        Map() {
+            memset(rows, 0, sizeof(rows));
+            buildKeyCmdMap(rows);
+        }
+    } map;
+    return map.rows;
+}
+
+bool isMappedKey(u32 key) {
+    return keyRow(key) != nullptr;
+}
+
+std::string keyName(u32 key) {
+    const keycmd* row = keyRow(key);
+    if (row) {
+        return std::string(row->name, strnlen(row->name, sizeof(row->name)));
+    }
+    return isLightTypePartnerKey(key) ? "-partner" : "-";
+}

@@ -1,0 +1,102 @@
+#include "Session.h"
+
+#include <vector>
+
+#include "CameraRoot.h"
+#include "EmbeddedData.h"
+#include "SimProfile.h"
+#include "platform/HostSeams.h"
+#include "platform/MachineInfo.h"
+
+Session::Session(const Options& options, FILE* answers)
+    : m_objOptions(options), m_pAnswers(answers) {}
+
+Session::~Session() {
+    close();
+}
+
+bool Session::prepareRoot(std::string& family, std::string& error) {
+    m_strRoot = absoluteDir(m_objOptions.root);
+    if (!directoryExists(m_strRoot)) {
+        family = m_objOptions.family.empty() ? "box" : m_objOptions.family;
+        if (!seedRoot(m_strRoot, family, error)) {
+            return false;
+        }
+    } else {
+        family = m_objOptions.family.empty() ? rootFamily(m_strRoot) : m_objOptions.family;
+    }
+    platform::setFsRoot(m_strRoot);
+    platform::setWaitScale(m_objOptions.waitScale);
+    return m_objOptions.debug.empty() || writeSignFile(m_strRoot, m_objOptions.debug, error);
+}
+
+bool Session::loadProfile(const std::string& family, std::string& error) {
+    std::string text;
+    std::string name = m_objOptions.profile;
+    if (name.empty()) {
+        name = "profiles/" + family + ".profile";
+        const EmbeddedFile* file = findEmbedded(name);
+        if (file) {
+            text.assign(reinterpret_cast<const char*>(file->bytes), file->size);
+        }
+    } else if (!readHostFile(name, text)) {
+        error = "cannot read profile " + name;
+        return false;
+    }
+    if (!applyProfile(text, channel(), error)) {
+        error = "profile " + name + ": " + error;
+        return false;
+    }
+    return true;
+}
+
+bool Session::open(std::string& error) {
+    std::string family;
+    if (!prepareRoot(family, error)) {
+        return false;
+    }
+    // The constructor reads the machine information of the root.
+    m_pController.reset(new ISensorController());
+    m_pController->setChannelID(m_objOptions.camera);
+    MachineInfo machine;
+    SystemInfoParser::parseMachineInfo("/mnt/mtd/code/factory_setting/machineinfo.ini", machine);
+    m_nChannel = machine.getDeviceType() == DeviceType::THERMAL_DOUBLE_SENSOR_DEVICE
+                     ? 1
+                     : m_objOptions.camera - 1;
+    if (!loadProfile(family, error)) {
+        m_pController.reset();
+        return false;
+    }
+    m_pController->setVideoStreamModule(&m_objVideo);
+    m_pController->init(moduleConfigure());
+    return true;
+}
+
+void Session::close() {
+    if (m_pController) {
+        m_pController->uinit();
+        m_pController.reset();
+    }
+}
+
+ModuleConfigure Session::moduleConfigure() const {
+    MachineInfo machine;
+    SystemInfoParser::parseMachineInfo("/mnt/mtd/code/factory_setting/machineinfo.ini", machine);
+    std::vector<ModuleConfigure> modules;
+    ModuleConfigureParser::parse("/hd1/moduleConfig/moduleConfig.xml", machine.getHardwareModel(),
+                                 machine.getHardwareCode(), modules);
+    for (const ModuleConfigure& module : modules) {
+        if (module.getModuleId() == m_objOptions.camera) {
+            return module;
+        }
+    }
+    return modules.empty() ? ModuleConfigure() : modules.front();
+}
+
+void Session::answer(const std::string& text) {
+    fputs(text.c_str(), m_pAnswers);
+    if (text.empty() || text.back() != '\n') {
+        fputc('\n', m_pAnswers);
+    }
+    fflush(m_pAnswers);
+}

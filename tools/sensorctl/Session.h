@@ -1,0 +1,55 @@
+// One run of sensorctl: the camera disk, the simulated sensor, one controller
+// on it, and where the answers go.
+#ifndef TOOLS_SENSORCTL_SESSION_H
+#define TOOLS_SENSORCTL_SESSION_H
+
+#include <stdio.h>
+
+#include <memory>
+#include <string>
+
+#include "Options.h"
+#include "platform/ModuleConfigure.h"
+#include "platform/host/RecordingVideoModule.h"
+#include "sensor/ISensorController.h"
+
+class Session {
+  public:
+    Session(const Options& options, FILE* answers);
+    ~Session();
+
+    // Seeds the root when it is new, writes the sign file, loads the profile,
+    // and initialises the controller as the host does.
+    bool open(std::string& error);
+    // uinit, as the host does before it destroys the controller.
+    void close();
+
+    ISensorController& controller() { return *m_pController; }
+    RecordingVideoModule& video() { return m_objVideo; }
+    // The processor channel the controller drives (a thermal double-sensor
+    // machine has one controller, on the thermal camera 2).
+    int channel() const { return m_nChannel; }
+    const std::string& root() const { return m_strRoot; }
+    // The module configuration of the camera, as the host reads it from the disk.
+    ModuleConfigure moduleConfigure() const;
+
+    // One answer line (a trailing newline is added when missing).
+    void answer(const std::string& text);
+    // Problems found by `check`; the run exits with 1 when there were any.
+    void countProblems(int problems) { m_nProblems += problems; }
+    int problems() const { return m_nProblems; }
+
+  private:
+    bool prepareRoot(std::string& family, std::string& error);
+    bool loadProfile(const std::string& family, std::string& error);
+
+    Options m_objOptions;
+    FILE* m_pAnswers;
+    std::string m_strRoot;
+    RecordingVideoModule m_objVideo;
+    std::unique_ptr<ISensorController> m_pController;
+    int m_nChannel = 0;
+    int m_nProblems = 0;
+};
+
+#endif
