@@ -42,21 +42,20 @@ class SensorctlTest : public SandboxRoot {
     std::string disk() const { return m_strRoot + "/camera disk"; }
 
     ToolRun run(const std::vector<std::string>& args, const std::string& input = "") const {
-        std::string command = std::string(SENSORCTL_COMMAND) + " --root " + shellQuoted(disk()) +
-                              " --wait-scale 1";
+        std::string command =
+            std::string(SENSORCTL_COMMAND) + " --root " + shellQuoted(disk()) + " --wait-scale 1";
         for (const std::string& arg : args) {
             command += " " + shellQuoted(arg);
         }
         std::string in = m_strRoot + "/stdin", out = m_strRoot + "/stdout",
                     err = m_strRoot + "/stderr";
         std::ofstream(in) << input;
-        int status = system((command + " <" + shellQuoted(in) + " >" + shellQuoted(out) + " 2>" +
-                             shellQuoted(err)).c_str());
+        int status = system(
+            (command + " <" + shellQuoted(in) + " >" + shellQuoted(out) + " 2>" + shellQuoted(err))
+                .c_str());
         return ToolRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
     }
-    std::string diskFile(const std::string& cameraPath) const {
-        return slurp(disk() + cameraPath);
-    }
+    std::string diskFile(const std::string& cameraPath) const { return slurp(disk() + cameraPath); }
     void editDiskFile(const std::string& cameraPath, const std::string& from,
                       const std::string& to) const {
         std::string text = diskFile(cameraPath);
@@ -83,7 +82,7 @@ TEST_F(SensorctlTest, FlushedValueIsReadBackByTheNextRunAndDumpNamesItsKeys) {
 
 TEST_F(SensorctlTest, NightReportedBySensorMovesDayNightCameraToScheme1AndDayBack) {
     ToolRun r = run({"setParameters", "(8000,2)", "1", "sim-dn", "1", "tick", "getParamScheme",
-                 "sim-dn", "0", "tick", "getParamScheme"});
+                     "sim-dn", "0", "tick", "getParamScheme"});
     ASSERT_EQ(0, r.status) << r.err;
     EXPECT_EQ("0\nok\n0\ntrue 1\nok\n0\ntrue 0\n", r.out);
 }
@@ -91,8 +90,8 @@ TEST_F(SensorctlTest, NightReportedBySensorMovesDayNightCameraToScheme1AndDayBac
 TEST_F(SensorctlTest, TimeWindowOnTheCameraClockMovesScheduleCamera) {
     std::vector<std::string> args;
     for (const char* scheme : {"1", "3", "0"}) {
-        for (const char* word : {"setParamScheme", scheme, "setParameters",
-                                 "(8001,0)(8002,0)(8003,0)(8004,0)", "1"}) {
+        for (const char* word :
+             {"setParamScheme", scheme, "setParameters", "(8001,0)(8002,0)(8003,0)(8004,0)", "1"}) {
             args.push_back(word);
         }
     }
@@ -113,12 +112,12 @@ TEST_F(SensorctlTest, ListShowsTheChoicesTheFittedSensorAccepts) {
                               "range 49 0 9 8 9 10\nversion NARROW 1.0\n";
     ToolRun r = run({"--profile", profile, "list", "getCameraVerInf"});
     ASSERT_EQ(0, r.status) << r.err;
-    EXPECT_TRUE(contains(r.out, "49    KEY_MAX_SHUTTER                   8       choices "
-                                "8=\"1/25\" 9=\"1/30\" 10=\"1/50\"\n"))
+    EXPECT_TRUE(contains(r.out,
+                         "49    KEY_MAX_SHUTTER                   8       choices "
+                         "8=\"1/25\" 9=\"1/30\" 10=\"1/50\"\n"))
         << r.out;
     EXPECT_TRUE(contains(r.out, "34    KEY_BRIGHTNESS                    50      bounds 0..100"));
     EXPECT_TRUE(contains(r.out, "true NARROW 1.0\n"));
-
 }
 
 TEST_F(SensorctlTest, CheckPassesOnEverySampleCamera) {
@@ -143,7 +142,8 @@ TEST_F(SensorctlTest, CheckNamesEveryFaultOfABrokenStyle) {
     editDiskFile(kBoxStyle, "<Item id=\"2353\"", "<Item id=\"34\"");
     ToolRun r = run({"check"});
     EXPECT_EQ(1, r.status);
-    EXPECT_TRUE(contains(r.out, "setting 34 (Brightness): value 500 lies outside 0..100\n")) << r.out;
+    EXPECT_TRUE(contains(r.out, "setting 34 (Brightness): value 500 lies outside 0..100\n"))
+        << r.out;
     EXPECT_TRUE(contains(r.out, "setting 2337x (Saturation): id '2337x' is not a number\n"));
     EXPECT_TRUE(contains(r.out, "setting 34 (Contrast): id 34 repeats\n"));
     EXPECT_TRUE(contains(r.out, "check: 3 problems\n"));
@@ -176,7 +176,8 @@ TEST_F(SensorctlTest, UsageErrorsExitTwoNamingTheCommandBeforeAnyFileIsTouched) 
 }
 
 TEST_F(SensorctlTest, StandardInputTakesOneCommandPerLineAndGoesOnAfterABadOne) {
-    ToolRun r = run({}, "getParameter 34\n\n# a comment\nnope 1\nsetParameter 34 \"77\" 1\n"
+    ToolRun r = run({},
+                    "getParameter 34\n\n# a comment\nnope 1\nsetParameter 34 \"77\" 1\n"
                     "getParameter 34\nquit\ngetParameter 34\n");
     EXPECT_EQ(2, r.status);
     EXPECT_EQ("true 50\n0\ntrue 77\n", r.out);
@@ -185,7 +186,7 @@ TEST_F(SensorctlTest, StandardInputTakesOneCommandPerLineAndGoesOnAfterABadOne) 
 
 TEST_F(SensorctlTest, SimulatedFaultsAndTheCallLogAreVisible) {
     ToolRun r = run({"--debug", "6", "sim-fail", "34", "-1", "setParameter", "34", "66", "0",
-                 "getParameter", "34", "sim-log"});
+                     "getParameter", "34", "sim-log"});
     ASSERT_EQ(0, r.status) << r.err;
     EXPECT_EQ(0u, r.out.find("ok\n-34\ntrue 50\n")) << r.out;
     EXPECT_TRUE(contains(r.out, "ch0 34 set in=66 out=\n"));

@@ -18,7 +18,7 @@ const char* const kFamilyMark = "/sensorctl.family";
 const char* const kSignFile = "/mnt/mtd/sign/Debug.sign";
 
 bool makeDirs(const std::string& dir) {
-    for (size_t slash = dir.find('/', 1); ; slash = dir.find('/', slash + 1)) {
+    for (size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
         std::string part = dir.substr(0, slash);
         if (!part.empty() && mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) {
             return false;

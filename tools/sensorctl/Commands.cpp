@@ -85,8 +85,8 @@ bool takeArgs(const std::vector<std::string>& words, size_t& at, bool greedy,
             return false;
         }
         if (!fits(param, words[at])) {
-            error = command.name + ": bad argument '" + words[at] + "' (usage: " +
-                    usageOf(command) + ")";
+            error = command.name + ": bad argument '" + words[at] +
+                    "' (usage: " + usageOf(command) + ")";
             return false;
         }
         invocation.args.push_back(words[at++]);
@@ -148,8 +148,8 @@ bool parseInvocation(const std::vector<std::string>& words, Invocation& invocati
     return true;
 }
 
-bool parseInvocations(const std::vector<std::string>& words,
-                      std::vector<Invocation>& invocations, std::string& error) {
+bool parseInvocations(const std::vector<std::string>& words, std::vector<Invocation>& invocations,
+                      std::string& error) {
     for (size_t at = 0; at < words.size();) {
         Invocation invocation{findCommand(words[at]), {}};
         if (!invocation.command) {

@@ -54,8 +54,8 @@ bool parseInvocation(const std::vector<std::string>& words, Invocation& invocati
                      std::string& error);
 // Command-line words as a run of invocations: each command takes its
 // parameters, an optional one only when the next word fits it.
-bool parseInvocations(const std::vector<std::string>& words,
-                      std::vector<Invocation>& invocations, std::string& error);
+bool parseInvocations(const std::vector<std::string>& words, std::vector<Invocation>& invocations,
+                      std::string& error);
 
 // Answer helpers.
 std::string yesNo(bool value);

@@ -35,8 +35,7 @@ void checkChoices(const StyleSetting& setting, std::vector<std::string>& problem
             return;
         }
     }
-    problems.push_back(nameOf(setting) + ": value " + setting.value +
-                       " is not one of its choices");
+    problems.push_back(nameOf(setting) + ": value " + setting.value + " is not one of its choices");
 }
 
 void checkBounds(const StyleSetting& setting, std::vector<std::string>& problems) {

@@ -46,7 +46,7 @@ Command handler(const char* name, Handler method) {
                 memset(words, 0, sizeof(words));
                 words[0] = a.number(2);
                 int result = (s.controller().*method)(static_cast<u32>(a.number(0)),
-                                                       static_cast<u32>(a.number(1)), words);
+                                                      static_cast<u32>(a.number(1)), words);
                 s.answer(str(result) + " " + str(words[0]));
             }};
 }
@@ -60,29 +60,30 @@ void addLifecycle(CommandTable& t) {
                  [](Session& s, const Args&) {
                      s.answer(yesNo(s.controller().init(s.moduleConfigure())));
                  }});
-    t.push_back({"uinit", "", "stop the sensor thread and release the tables",
-                 [](Session& s, const Args&) {
-                     s.controller().uinit();
-                     s.answer("ok");
-                 }});
-    t.push_back({"setChannelID", "CHANNEL", "set the channel number", [](Session& s, const Args& a) {
-                     s.controller().setChannelID(a.number(0));
-                     s.answer("ok");
-                 }});
-    t.push_back({"getSensorType", "", "the module id", [](Session& s, const Args&) {
-                     s.answer(str(s.controller().getSensorType()));
-                 }});
-    t.push_back({"getSensorStatus", "", "whether the controller is initialised",
-                 [](Session& s, const Args&) { s.answer(yesNo(s.controller().getSensorStatus())); }});
+    t.push_back(
+        {"uinit", "", "stop the sensor thread and release the tables", [](Session& s, const Args&) {
+             s.controller().uinit();
+             s.answer("ok");
+         }});
+    t.push_back(
+        {"setChannelID", "CHANNEL", "set the channel number", [](Session& s, const Args& a) {
+             s.controller().setChannelID(a.number(0));
+             s.answer("ok");
+         }});
+    t.push_back({"getSensorType", "", "the module id",
+                 [](Session& s, const Args&) { s.answer(str(s.controller().getSensorType())); }});
+    t.push_back(
+        {"getSensorStatus", "", "whether the controller is initialised",
+         [](Session& s, const Args&) { s.answer(yesNo(s.controller().getSensorStatus())); }});
     t.push_back({"setVideoStreamModule", "", "hand the recording video module over again",
                  [](Session& s, const Args&) {
                      s.controller().setVideoStreamModule(&s.video());
                      s.answer("ok");
                  }});
-    t.push_back({"notifyToVideo", "KEY VALUE", "notify the video module",
-                 [](Session& s, const Args& a) {
-                     s.answer(str(s.controller().notifyToVideo(a.number(0), a.number(1))));
-                 }});
+    t.push_back(
+        {"notifyToVideo", "KEY VALUE", "notify the video module", [](Session& s, const Args& a) {
+             s.answer(str(s.controller().notifyToVideo(a.number(0), a.number(1))));
+         }});
     t.push_back({"printDebugMsg", "", "does nothing", [](Session& s, const Args&) {
                      s.controller().printDebugMsg();
                      s.answer("ok");
@@ -102,24 +103,24 @@ void addLookupAndText(CommandTable& t) {
                  }});
     t.push_back({"sensorThread", "", "one tick of the sensor thread, on this thread",
                  [](Session& s, const Args&) { s.answer(str(s.controller().sensorThread())); }});
-    t.push_back({"parseSensorParameter", "IDS", "the fields of a key list",
-                 [](Session& s, const Args& a) {
-                     std::vector<std::string> fields;
-                     bool ok = s.controller().parseSensorParameter(a.text(0), fields);
-                     s.answer(joined({yesNo(ok), joined(fields)}));
-                 }});
+    t.push_back(
+        {"parseSensorParameter", "IDS", "the fields of a key list", [](Session& s, const Args& a) {
+             std::vector<std::string> fields;
+             bool ok = s.controller().parseSensorParameter(a.text(0), fields);
+             s.answer(joined({yesNo(ok), joined(fields)}));
+         }});
     t.push_back({"getParameters", "IDS", "the current values of a key list, e.g. \"(34,2337)\"",
                  [](Session& s, const Args& a) {
                      std::string text;
                      bool ok = s.controller().getParameters(a.text(0), text);
                      s.answer(joined({yesNo(ok), text}));
                  }});
-    t.push_back({"getAllParameters", "", "every value of the current scheme",
-                 [](Session& s, const Args&) {
-                     std::string text;
-                     bool ok = s.controller().getAllParameters(text);
-                     s.answer(joined({yesNo(ok), text}));
-                 }});
+    t.push_back(
+        {"getAllParameters", "", "every value of the current scheme", [](Session& s, const Args&) {
+             std::string text;
+             bool ok = s.controller().getAllParameters(text);
+             s.answer(joined({yesNo(ok), text}));
+         }});
     t.push_back({"SensorCheck", "IDS", "the sensor-check answer", [](Session& s, const Args& a) {
                      std::string text;
                      int result = s.controller().SensorCheck(a.text(0), text);
@@ -132,9 +133,10 @@ void addParameters(CommandTable& t) {
                  [](Session& s, const Args& a) {
                      s.answer(str(s.controller().setParameters(a.text(0), a.flag(1))));
                  }});
-    t.push_back({"setParameter", "KEY VALUE SAVE", "apply one value", [](Session& s, const Args& a) {
-                     s.answer(str(s.controller().setParameter(a.number(0), a.number(1), a.flag(2))));
-                 }});
+    t.push_back(
+        {"setParameter", "KEY VALUE SAVE", "apply one value", [](Session& s, const Args& a) {
+             s.answer(str(s.controller().setParameter(a.number(0), a.number(1), a.flag(2))));
+         }});
     t.push_back({"getParameter", "KEY", "one current value", [](Session& s, const Args& a) {
                      int value = 0;
                      bool ok = s.controller().getParameter(a.number(0), value);
@@ -142,15 +144,15 @@ void addParameters(CommandTable& t) {
                  }});
     t.push_back({"setKeyValToCache", "SCHEME KEY VALUE FORCE", "write a cached value",
                  [](Session& s, const Args& a) {
-                     s.answer(str(s.controller().setKeyValToCache(
-                         a.number(0), a.number(1), a.number(2), a.flag(3))));
+                     s.answer(str(s.controller().setKeyValToCache(a.number(0), a.number(1),
+                                                                  a.number(2), a.flag(3))));
                  }});
-    t.push_back({"getKeyValFromCache", "SCHEME KEY", "read a cached value",
-                 [](Session& s, const Args& a) {
-                     u32 value = 0;
-                     int result = s.controller().getKeyValFromCache(a.number(0), a.number(1), value);
-                     s.answer(str(result) + " " + std::to_string(value));
-                 }});
+    t.push_back(
+        {"getKeyValFromCache", "SCHEME KEY", "read a cached value", [](Session& s, const Args& a) {
+             u32 value = 0;
+             int result = s.controller().getKeyValFromCache(a.number(0), a.number(1), value);
+             s.answer(str(result) + " " + std::to_string(value));
+         }});
     t.push_back({"isKeyValSame", "KEY VALUE", "whether the pair equals the current value",
                  [](Session& s, const Args& a) {
                      KeyVal pair = {static_cast<u32>(a.number(0)), a.number(1)};
@@ -165,13 +167,14 @@ void addParameters(CommandTable& t) {
 }
 
 void addSchemes(CommandTable& t) {
-    t.push_back({"switch_to", "SCHEME [FORCE]", "switch to a scheme", [](Session& s, const Args& a) {
-                     s.answer(str(s.controller().switch_to(a.number(0), a.flag(1))));
-                 }});
-    t.push_back({"LPR_switch_to", "SCHEME", "the licence-plate switch",
-                 [](Session& s, const Args& a) {
-                     s.answer(str(s.controller().LPR_switch_to(a.number(0))));
-                 }});
+    t.push_back(
+        {"switch_to", "SCHEME [FORCE]", "switch to a scheme", [](Session& s, const Args& a) {
+             s.answer(str(s.controller().switch_to(a.number(0), a.flag(1))));
+         }});
+    t.push_back(
+        {"LPR_switch_to", "SCHEME", "the licence-plate switch", [](Session& s, const Args& a) {
+             s.answer(str(s.controller().LPR_switch_to(a.number(0))));
+         }});
     t.push_back(setter("setParamScheme", &ISensorController::setParamScheme, "SCHEME",
                        "make a scheme current"));
     t.push_back(getter("getParamScheme", &ISensorController::getParamScheme, "the current scheme"));
@@ -185,22 +188,22 @@ void addSchemes(CommandTable& t) {
                      int result = s.controller().judgeCurScheme(scheme, schedule);
                      s.answer(str(result) + " " + str(scheme) + " " + str(schedule));
                  }});
-    t.push_back({"paramCheck", "", "check the scheme windows", [](Session& s, const Args&) {
-                     s.answer(str(s.controller().paramCheck()));
-                 }});
+    t.push_back({"paramCheck", "", "check the scheme windows",
+                 [](Session& s, const Args&) { s.answer(str(s.controller().paramCheck())); }});
 }
 
 void addRestoreAndReset(CommandTable& t) {
-    t.push_back({"restore", "KEY", "restore a key group's factory values",
-                 [](Session& s, const Args& a) { s.answer(str(s.controller().restore(a.number(0)))); }});
-    t.push_back(action("restoreAeMode", &ISensorController::restoreAeMode, "restore exposure mode"));
+    t.push_back(
+        {"restore", "KEY", "restore a key group's factory values",
+         [](Session& s, const Args& a) { s.answer(str(s.controller().restore(a.number(0)))); }});
+    t.push_back(
+        action("restoreAeMode", &ISensorController::restoreAeMode, "restore exposure mode"));
     t.push_back(action("resetParameters", &ISensorController::resetParameters,
                        "delete the parameter files and start again"));
     t.push_back(action("resetToLastParameters", &ISensorController::resetToLastParameters,
                        "go back to the saved values of the current scheme"));
-    t.push_back({"flush", "", "save the current scheme's set", [](Session& s, const Args&) {
-                     s.answer(str(s.controller().flush()));
-                 }});
+    t.push_back({"flush", "", "save the current scheme's set",
+                 [](Session& s, const Args&) { s.answer(str(s.controller().flush())); }});
 }
 
 void addHandlers(CommandTable& t) {
@@ -222,10 +225,11 @@ void addDayNightMirror(CommandTable& t) {
     t.push_back(getter("getMirrorValue", &ISensorController::getMirrorValue, "mirror value"));
     t.push_back(setter("setMirrorMode", &ISensorController::setMirrorMode, "MIRROR", "set mirror"));
     t.push_back(getter("getBeaway", &ISensorController::getBeaway, "beaway value"));
-    t.push_back({"setShowWDRFalg", "SHOW", "offer wide dynamic range", [](Session& s, const Args& a) {
-                     s.controller().setShowWDRFalg(a.flag(0));
-                     s.answer("ok");
-                 }});
+    t.push_back(
+        {"setShowWDRFalg", "SHOW", "offer wide dynamic range", [](Session& s, const Args& a) {
+             s.controller().setShowWDRFalg(a.flag(0));
+             s.answer("ok");
+         }});
     t.push_back({"getShowWDRFalg", "", "whether wide dynamic range is offered",
                  [](Session& s, const Args&) {
                      bool show = false;
@@ -251,13 +255,13 @@ void addLens(CommandTable& t) {
     t.push_back(action("irisDown", &C::irisDown, "close the iris one step"));
     t.push_back(action("zoomIn", &C::zoomIn, "one zoom step in"));
     t.push_back(action("zoomOut", &C::zoomOut, "one zoom step out"));
-    t.push_back({"getZoomValue", "", "zoom position and magnification x 1000",
-                 [](Session& s, const Args&) {
-                     int position = 0;
-                     int ratio = 0;
-                     bool ok = s.controller().getZoomValue(position, ratio);
-                     s.answer(yesNo(ok) + " " + str(position) + " " + str(ratio));
-                 }});
+    t.push_back(
+        {"getZoomValue", "", "zoom position and magnification x 1000", [](Session& s, const Args&) {
+             int position = 0;
+             int ratio = 0;
+             bool ok = s.controller().getZoomValue(position, ratio);
+             s.answer(yesNo(ok) + " " + str(position) + " " + str(ratio));
+         }});
     t.push_back(setter("setZoomValue", &C::setZoomValue, "POSITION", "zoom position"));
     t.push_back(setter("setPTZRunState", &C::setPTZRunState, "STATE", "tell whether PTZ runs"));
     t.push_back(setter("setFocusValue", &C::setFocusValue, "POSITION", "focus position"));
@@ -276,12 +280,12 @@ void addLens(CommandTable& t) {
                      bool ok = s.controller().getCameraVerInf(text);
                      s.answer(joined({yesNo(ok), text}));
                  }});
-    t.push_back({"getSensorZoomFocusParam", "", "result and the lens lock",
-                 [](Session& s, const Args&) {
-                     SensorZoomFocusParam param;
-                     int result = s.controller().getSensorZoomFocusParam(param);
-                     s.answer(str(result) + " " + yesNo(param.getLockZoomFocusEnable()));
-                 }});
+    t.push_back(
+        {"getSensorZoomFocusParam", "", "result and the lens lock", [](Session& s, const Args&) {
+             SensorZoomFocusParam param;
+             int result = s.controller().getSensorZoomFocusParam(param);
+             s.answer(str(result) + " " + yesNo(param.getLockZoomFocusEnable()));
+         }});
     t.push_back({"setSensorZoomFocusParam", "LOCK", "lock (1) or free (0) the lens",
                  [](Session& s, const Args& a) {
                      SensorZoomFocusParam param;
@@ -314,10 +318,9 @@ void addLightsAndExposure(CommandTable& t) {
 }
 
 void addUserInterface(CommandTable& t) {
-    t.push_back({"getUICommonFile", "LANGUAGE", "the common page of a language",
-                 [](Session& s, const Args& a) {
-                     s.answer(s.controller().getUICommonFile(a.number(0)));
-                 }});
+    t.push_back(
+        {"getUICommonFile", "LANGUAGE", "the common page of a language",
+         [](Session& s, const Args& a) { s.answer(s.controller().getUICommonFile(a.number(0))); }});
     t.push_back({"getUILanguageFile", "LANGUAGE", "the language file of a language",
                  [](Session& s, const Args& a) {
                      s.answer(s.controller().getUILanguageFile(a.number(0)));

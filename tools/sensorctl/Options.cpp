@@ -54,8 +54,8 @@ bool takeValue(const std::string& option, const std::string& value, Options& opt
 }  // namespace
 
 bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
-    static const char* const kValued[] = {"--root",  "--family", "--camera",
-                                          "--profile", "--debug", "--wait-scale"};
+    static const char* const kValued[] = {"--root",    "--family", "--camera",
+                                          "--profile", "--debug",  "--wait-scale"};
     int i = 1;
     for (; i < argc && strncmp(argv[i], "--", 2) == 0; ++i) {
         std::string option = argv[i];

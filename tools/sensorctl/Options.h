@@ -7,7 +7,7 @@
 
 struct Options {
     std::string root = "./sensor-root";
-    std::string family;   // empty: the family the root was seeded with, else box
+    std::string family;  // empty: the family the root was seeded with, else box
     int camera = 1;
     std::string profile;  // empty: the family's sample profile
     std::string debug;    // empty: leave the sign file as it is; "off" removes it

@@ -7,6 +7,7 @@
 #include "SimProfile.h"
 #include "platform/HostSeams.h"
 #include "platform/MachineInfo.h"
+#include "platform/host/CameraModule.h"
 
 Session::Session(const Options& options, FILE* answers)
     : m_objOptions(options), m_pAnswers(answers) {}
@@ -80,17 +81,7 @@ void Session::close() {
 }
 
 ModuleConfigure Session::moduleConfigure() const {
-    MachineInfo machine;
-    SystemInfoParser::parseMachineInfo("/mnt/mtd/code/factory_setting/machineinfo.ini", machine);
-    std::vector<ModuleConfigure> modules;
-    ModuleConfigureParser::parse("/hd1/moduleConfig/moduleConfig.xml", machine.getHardwareModel(),
-                                 machine.getHardwareCode(), modules);
-    for (const ModuleConfigure& module : modules) {
-        if (module.getModuleId() == m_objOptions.camera) {
-            return module;
-        }
-    }
-    return modules.empty() ? ModuleConfigure() : modules.front();
+    return platform::cameraModuleConfigure(m_objOptions.camera);
 }
 
 void Session::answer(const std::string& text) {

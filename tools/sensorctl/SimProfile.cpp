@@ -43,8 +43,7 @@ bool applyLine(const std::string& line, int channel, std::vector<int32_t>& dynam
     } else if (verb == "value" && numbers.size() == 2) {
         iasim::setValue(channel, static_cast<uint32_t>(numbers[0]), numbers[1]);
     } else if (verb == "range" && numbers.size() >= 3 &&
-               numbers.size() - 3 <= IA_DYNAMIC_ITEMS_MAX &&
-               dynamic.size() < IA_DYNAMIC_CMDS_MAX) {
+               numbers.size() - 3 <= IA_DYNAMIC_ITEMS_MAX && dynamic.size() < IA_DYNAMIC_CMDS_MAX) {
         dynamic.push_back(numbers[0]);
         iasim::setParamRange(channel, static_cast<uint32_t>(numbers[0]), numbers[1], numbers[2],
                              std::vector<int32_t>(numbers.begin() + 3, numbers.end()));

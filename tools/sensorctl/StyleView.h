@@ -11,7 +11,7 @@ struct StyleSetting {
     bool hasValue = false;
     std::string id;
     std::string value;
-    std::string type;   // slider, time, combo, switch, button, hidden
+    std::string type;  // slider, time, combo, switch, button, hidden
     std::string label;
     std::string min;
     std::string max;

@@ -144,8 +144,8 @@ void waitSeconds(Session& s, const Args& a) {
 void addToolCommands(CommandTable& t) {
     t.push_back({"list", "", "every record of the current scheme: key, name, value, offers",
                  listCurrentSet});
-    t.push_back({"dump", "FILE", "decode a parameter file (a name in the config directory)",
-                 dumpFile});
+    t.push_back(
+        {"dump", "FILE", "decode a parameter file (a name in the config directory)", dumpFile});
     t.push_back({"tick", "", "one sensor-thread tick on this thread", [](Session& s, const Args&) {
                      s.answer(std::to_string(s.controller().sensorThread()));
                  }});
@@ -156,17 +156,19 @@ void addToolCommands(CommandTable& t) {
                      iasim::setDayNightState(s.channel(), a.number(0));
                      s.answer("ok");
                  }});
-    t.push_back({"sim-clock", "HH:MM", "the camera's clock reads HH:MM", [](Session& s, const Args& a) {
-                     int hour = 0;
-                     int minute = 0;
-                     parseClock(a.text(0), hour, minute);
-                     platform::setFakeClock(hour, minute);
-                     s.answer("ok");
-                 }});
-    t.push_back({"sim-value", "CMD VALUE", "a read of CMD answers VALUE", [](Session& s, const Args& a) {
-                     iasim::setValue(s.channel(), static_cast<uint32_t>(a.number(0)), a.number(1));
-                     s.answer("ok");
-                 }});
+    t.push_back(
+        {"sim-clock", "HH:MM", "the camera's clock reads HH:MM", [](Session& s, const Args& a) {
+             int hour = 0;
+             int minute = 0;
+             parseClock(a.text(0), hour, minute);
+             platform::setFakeClock(hour, minute);
+             s.answer("ok");
+         }});
+    t.push_back(
+        {"sim-value", "CMD VALUE", "a read of CMD answers VALUE", [](Session& s, const Args& a) {
+             iasim::setValue(s.channel(), static_cast<uint32_t>(a.number(0)), a.number(1));
+             s.answer("ok");
+         }});
     t.push_back({"sim-fail", "CMD RESULT", "every call of CMD returns RESULT (0 heals)",
                  [](Session& s, const Args& a) {
                      iasim::failCommand(s.channel(), static_cast<uint32_t>(a.number(0)),
