@@ -95,6 +95,9 @@ typedef struct {
     uint32_t n2d_min;
 } dn_time_st;
 
+static_assert(sizeof(dn_thr_st) == 12, "processor record layout");
+static_assert(sizeof(dn_time_st) == 16, "processor record layout");
+
 // Every effect on the picture goes through here; 0 is success, anything else
 // a failure whose meaning belongs to the processor library.
 extern "C" int32_t ia_ioctrl_v2(int32_t channel, ia_cmd_e cmd, ia_cmd_opt_e opt, void* data);

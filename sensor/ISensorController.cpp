@@ -59,7 +59,6 @@ const u32 kLensCommandLast = 1616;
 const int kLightTypeIntelligent = 2;
 const int kThermalDoubleSensor = 13;
 const char* const kMachineInfoFile = "/mnt/mtd/code/factory_setting/machineinfo.ini";
-const char* const kDeleteParameterFiles = "rm -rf /mnt/mtd/code/config*/sensor*";
 
 // Light-type pairs: the partner key is in force while the light type is 2.
 struct LightPair {
@@ -68,6 +67,9 @@ struct LightPair {
 };
 const LightPair kLightPairs[] = {{161, 168}, {163, 200}, {165, 201}, {167, 202},
                                  {171, 175}, {172, 203}, {173, 204}, {174, 205}};
+
+// No position to try first: the cache operations scan the row.
+const u32 kNoHint = 0xFFFFFFFFu;
 
 // Window records of every set, by position.
 enum { POS_START_HOUR = 1, POS_START_MIN = 2, POS_END_HOUR = 3, POS_END_MIN = 4 };
@@ -165,7 +167,10 @@ ISensorController::ISensorController()
       m_pFctKeyVal(nullptr),
       m_nKeyValSum(0),
       m_pstKeyValLpr(nullptr),
+      m_pbFirstOfKey(nullptr),
       m_pKeyCmdMap(nullptr),
+      m_pKeyCmdIndex(nullptr),
+      m_nKeyCmdIndexNum(0),
       m_nVersion(8),
       m_pVideoStreamModule(nullptr),
       m_nFlags(0),
@@ -196,6 +201,7 @@ ISensorController::~ISensorController() {
 }
 
 bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
+    SnsReportScope reportScope;
     setFlag(initing_flag);
     clearFlag(inited_flag);
     // clang-format off
@@ -247,11 +253,13 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
     }
 
     createSchemeFiles();
+    markFirstRecords();
     SNS_ASSERT(SNS_SUCCESS == setVersion(m_nVersion), "m_nVersion(%d)\n", m_nVersion);
 
     m_pKeyCmdMap = new keycmd[std::max<u32>(m_nKeyCmdNum, KEYCMD_ROWS)]();
     buildKeyCmdMap(m_pKeyCmdMap);
     m_nKeyCmdNum = KEYCMD_ROWS;
+    indexKeyCmdMap();
     m_pstKeyValTmp = new KeyVal[m_nKeyValSum + 1]();
 
     if (!m_bSchemeByDayNight && !m_bSchemeBySchedule) {
@@ -334,11 +342,13 @@ void ISensorController::uinit() {
     SNS_ASSERT(m_pSensorThread->stop());
     delete[] m_pstKeyValTmp;
     delete[] m_pKeyCmdMap;
+    delete[] m_pKeyCmdIndex;
     if (m_ppUserKeyVal) {
         delete[] m_ppUserKeyVal[0];
         delete[] m_ppUserKeyVal;
     }
     delete[] m_pstKeyValLpr;
+    delete[] m_pbFirstOfKey;
     uinitSysConf(&m_stSysConf);
     m_nParamMode = 1;
     m_nLastScheme = -1;
@@ -346,8 +356,11 @@ void ISensorController::uinit() {
     m_nKeyValSum = 0;
     m_pstKeyValTmp = nullptr;
     m_pKeyCmdMap = nullptr;
+    m_pKeyCmdIndex = nullptr;
+    m_nKeyCmdIndexNum = 0;
     m_ppUserKeyVal = nullptr;
     m_pstKeyValLpr = nullptr;
+    m_pbFirstOfKey = nullptr;
     m_pFctKeyVal = nullptr;
     clearFlag(uniniting_flag | inited_flag);
 }
@@ -359,7 +372,9 @@ void ISensorController::setChannelID(int p_nChannelID) {
     }
 }
 
+// Under the lock: resetParameters rebuilds the configuration meanwhile.
 int ISensorController::getSensorType() {
+    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
     return m_stSysConf.moduleConfig.nModuleId;
 }
 
@@ -385,19 +400,52 @@ void ISensorController::printDebugMsg() {}
 
 int ISensorController::findFromKeyCmdMap(const keycmd* p_pKeyCmdMap, u32 p_nKey,
                                          keycmd& p_stKeyCmd) {
+    int row = findKeyCmdRow(p_pKeyCmdMap, p_nKey);
+    if (row == -1) {
+        SNS_PRINT(0, "cand not find key-cmd while key=%d\n", p_nKey);
+        return -1;
+    }
+    const keycmd& entry = p_pKeyCmdMap[row];
+    p_stKeyCmd.key = entry.key;
+    p_stKeyCmd.ia_cmd = entry.ia_cmd;
+    p_stKeyCmd.handler = entry.handler;
+    strncpy(p_stKeyCmd.name, entry.name, sizeof(p_stKeyCmd.name));
+    strncpy(p_stKeyCmd.func, entry.func, sizeof(p_stKeyCmd.func));
+    return row;
+}
+
+// The first row of the key among the map's m_nKeyCmdNum rows. Every applied
+// pair looks its key up: the controller's own map answers from its index,
+// any other map is scanned.
+int ISensorController::findKeyCmdRow(const keycmd* p_pKeyCmdMap, u32 p_nKey) const {
+    if (p_pKeyCmdMap && p_pKeyCmdMap == m_pKeyCmdMap && m_pKeyCmdIndex) {
+        const keycmd_index* begin = m_pKeyCmdIndex;
+        const keycmd_index* end = begin + m_nKeyCmdIndexNum;
+        const keycmd_index* found = std::lower_bound(
+            begin, end, p_nKey, [](const keycmd_index& entry, u32 key) { return entry.key < key; });
+        return found != end && found->key == p_nKey ? static_cast<int>(found->row) : -1;
+    }
     for (u32 row = 0; p_pKeyCmdMap && row < m_nKeyCmdNum; ++row) {
-        const keycmd& entry = p_pKeyCmdMap[row];
-        if (entry.key == p_nKey) {
-            p_stKeyCmd.key = entry.key;
-            p_stKeyCmd.ia_cmd = entry.ia_cmd;
-            p_stKeyCmd.handler = entry.handler;
-            strncpy(p_stKeyCmd.name, entry.name, sizeof(p_stKeyCmd.name));
-            strncpy(p_stKeyCmd.func, entry.func, sizeof(p_stKeyCmd.func));
+        if (p_pKeyCmdMap[row].key == p_nKey) {
             return static_cast<int>(row);
         }
     }
-    SNS_PRINT(0, "cand not find key-cmd while key=%d\n", p_nKey);
     return -1;
+}
+
+// Once the map holds its rows: each key with its first row, ordered by key.
+void ISensorController::indexKeyCmdMap() {
+    m_pKeyCmdIndex = new keycmd_index[m_nKeyCmdNum + 1];
+    for (u32 row = 0; row < m_nKeyCmdNum; ++row) {
+        m_pKeyCmdIndex[row].key = m_pKeyCmdMap[row].key;
+        m_pKeyCmdIndex[row].row = row;
+    }
+    keycmd_index* end = m_pKeyCmdIndex + m_nKeyCmdNum;
+    std::stable_sort(m_pKeyCmdIndex, end,
+                     [](const keycmd_index& a, const keycmd_index& b) { return a.key < b.key; });
+    end = std::unique(m_pKeyCmdIndex, end,
+                      [](const keycmd_index& a, const keycmd_index& b) { return a.key == b.key; });
+    m_nKeyCmdIndexNum = static_cast<u32>(end - m_pKeyCmdIndex);
 }
 
 // --- sensor thread ----------------------------------------------------------
@@ -516,6 +564,7 @@ bool ISensorController::getParameters(const std::string& p_strIds, std::string& 
 
 bool ISensorController::getAllParameters(std::string& p_strParameters) {
     TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SnsReportScope reportScope;
     if (!currentSet()) {
         return true;  // no scheme is current yet: nothing to tell
     }
@@ -561,14 +610,15 @@ KeyVal* ISensorController::currentSet() {
 }
 
 int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nKeyValNum, bool p_bSave) {
+    SnsReportScope reportScope;
     for (u32 i = 0; p_pKeyval && i < p_nKeyValNum; ++i) {
         KeyVal& pair = p_pKeyval[i];
-        if (p_bSave && isKeyValSame(pair)) {
-            SNS_DBG(0,
-                    "ignore, (%u,%u) is newest, m_nFlags.switching_flag(%d), m_nLastScheme(%d), "
-                    "m_nCurScheme(%d)!!!\n",
-                    pair.key, static_cast<u32>(pair.value), hasFlag(switching_flag) ? 1 : 0,
-                    m_nLastScheme.load(), m_nCurScheme.load());
+        if (p_bSave && isKeyValSameAt(pair, i)) {
+            SNS_DBG_IN(reportScope, 0,
+                       "ignore, (%u,%u) is newest, m_nFlags.switching_flag(%d), m_nLastScheme(%d), "
+                       "m_nCurScheme(%d)!!!\n",
+                       pair.key, static_cast<u32>(pair.value), hasFlag(switching_flag) ? 1 : 0,
+                       m_nLastScheme.load(), m_nCurScheme.load());
             continue;
         }
         int nRet = SNS_SUCCESS;
@@ -579,8 +629,8 @@ int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nKeyValNum, bool p
         if (outcome == PAIR_DROPPED) {
             continue;
         }
-        if (p_bSave && setKeyValToCache(static_cast<u32>(m_nCurScheme.load()), pair.key,
-                                        static_cast<u32>(pair.value), false) == -1) {
+        if (p_bSave && setKeyValToCacheAt(static_cast<u32>(m_nCurScheme.load()), pair.key,
+                                          static_cast<u32>(pair.value), false, i) == -1) {
             SNS_DBG(0, "m_nCurScheme(%d) p_pKeyval[%u] (%u,%d) not recorded\n", m_nCurScheme.load(),
                     i, pair.key, pair.value);
         }
@@ -609,14 +659,8 @@ ISensorController::PairOutcome ISensorController::applyPair(KeyVal& p_stPair, u3
     if (m_nCameraID == 2 && applyCamera2Direct(p_stPair)) {
         return PAIR_APPLIED;
     }
-    bool bApply = true;
-    if (m_bSchemeByDayNight && isDayNightKey(nKey)) {
-        if (m_nCurScheme == 0) {
-            setKeyValToCache(1, nKey, static_cast<u32>(p_stPair.value), true);
-        } else {
-            bApply = false;  // night takes the day scheme's values
-        }
-    }
+    // Night takes the day scheme's values.
+    bool bApply = !(m_bSchemeByDayNight && isDayNightKey(nKey) && m_nCurScheme != 0);
     u32 nApplyKey = nKey;
     if (!resolveLightType(p_stPair, nApplyKey)) {
         return PAIR_DROPPED;
@@ -624,8 +668,31 @@ ISensorController::PairOutcome ISensorController::applyPair(KeyVal& p_stPair, u3
     if (!bApply) {
         return PAIR_APPLIED;
     }
+    const int32_t nValue = p_stPair.value;
     p_nRet = dispatch(p_stPair, nApplyKey, p_nIndex);
-    return p_nRet == SNS_SUCCESS ? PAIR_APPLIED : PAIR_FAILED;
+    if (p_nRet != SNS_SUCCESS) {
+        return PAIR_FAILED;
+    }
+    copySharedValue(nKey, nValue);
+    return PAIR_APPLIED;
+}
+
+// A value that two records share follows the pair once the sensor has taken
+// it, so that a failed set leaves both as they were: a day/night key of the
+// day scheme goes into the night scheme, a lamp key into its twin of the
+// other light type.
+void ISensorController::copySharedValue(u32 p_nKey, int32_t p_nValue) {
+    if (m_bSchemeByDayNight && isDayNightKey(p_nKey) && m_nCurScheme == 0) {
+        setKeyValToCache(1, p_nKey, static_cast<u32>(p_nValue), true);
+    }
+    for (const LightPair& lamp : kLightPairs) {
+        if (p_nKey == lamp.primary || p_nKey == lamp.partner) {
+            setKeyValToCache(static_cast<u32>(m_nCurScheme.load()),
+                             p_nKey == lamp.primary ? lamp.partner : lamp.primary,
+                             static_cast<u32>(p_nValue), true);
+            return;
+        }
+    }
 }
 
 // On camera 2 the mirror, anti-shake, colour and strip keys go straight to
@@ -648,8 +715,9 @@ bool ISensorController::applyCamera2Direct(KeyVal& p_stPair) {
 }
 
 // A lamp key and its partner: the one in force (partner while the light type
-// is 2) is applied under the primary key and copied into the other; the one
-// not in force is dropped. False when the pair is dropped.
+// is 2) is applied under the primary key (and copied into the other by
+// copySharedValue); the one not in force is dropped. False when the pair is
+// dropped.
 bool ISensorController::resolveLightType(const KeyVal& p_stPair, u32& p_nApplyKey) {
     for (const LightPair& lamp : kLightPairs) {
         if (p_stPair.key != lamp.primary && p_stPair.key != lamp.partner) {
@@ -662,9 +730,6 @@ bool ISensorController::resolveLightType(const KeyVal& p_stPair, u32& p_nApplyKe
         if (bIsPartner != bPartnerInForce) {
             return false;
         }
-        setKeyValToCache(static_cast<u32>(m_nCurScheme.load()),
-                         bIsPartner ? lamp.primary : lamp.partner, static_cast<u32>(p_stPair.value),
-                         true);
         p_nApplyKey = lamp.primary;
         return true;
     }
@@ -711,6 +776,7 @@ keycmd ISensorController::fallbackRow(u32 nKey) {
 
 int ISensorController::setParameters(const std::string& p_strParameters, bool p_bSave) {
     TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SnsReportScope reportScope;
     SNS_DBG(0, "p_Parameters1111111111(%s)\n", p_strParameters.c_str());
     u32 nKeyValNum = 0;
     keyval_str2st(p_strParameters, m_pstKeyValTmp, &nKeyValNum, m_pstKeyValTmp ? m_nKeyValSum : 0);
@@ -719,6 +785,7 @@ int ISensorController::setParameters(const std::string& p_strParameters, bool p_
 
 int ISensorController::setParameter(int p_nKey, int p_nVal, bool p_bSave) {
     TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SnsReportScope reportScope;
     SNS_DBG(0, "p_Parameters22222222222(%d, %d)\n", p_nKey, p_nVal);
     KeyVal stKeyVal = {static_cast<u32>(p_nKey), p_nVal};
     return setParameters(&stKeyVal, 1, p_bSave);
@@ -726,6 +793,7 @@ int ISensorController::setParameter(int p_nKey, int p_nVal, bool p_bSave) {
 
 bool ISensorController::getParameter(int p_nKey, int& p_nVal) {
     TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SnsReportScope reportScope;
     SNS_DBG(0, "p_nKey(%d)\n", p_nKey);
     u32 nCached = static_cast<u32>(-1);
     if (getKeyValFromCache(static_cast<u32>(m_nCurScheme.load()), static_cast<u32>(p_nKey),
@@ -752,18 +820,8 @@ bool ISensorController::getCmdExecStatus(int p_nCmd, int& p_nStatus) {
     return true;
 }
 
-// Writes never leave the table: the factory row and beyond only when forced,
-// nothing past the factory row at all.
 int ISensorController::setKeyValToCache(u32 p_nScheme, u32 p_nKey, u32 p_nVal, bool p_bForce) {
-    u32 nSchemeSum = m_stSysConf.nSchemeSum;
-    if (!m_ppUserKeyVal || p_nScheme > nSchemeSum || (!p_bForce && p_nScheme >= nSchemeSum)) {
-        return -2;
-    }
-    int index = findInSet(m_ppUserKeyVal[p_nScheme], m_nKeyValSum, p_nKey);
-    if (index >= 0) {
-        m_ppUserKeyVal[p_nScheme][index].value = static_cast<int32_t>(p_nVal);
-    }
-    return index;
+    return setKeyValToCacheAt(p_nScheme, p_nKey, p_nVal, p_bForce, kNoHint);
 }
 
 int ISensorController::getKeyValFromCache(u32 p_nScheme, u32 p_nKey, u32& p_nVal) {
@@ -771,7 +829,60 @@ int ISensorController::getKeyValFromCache(u32 p_nScheme, u32 p_nKey, u32& p_nVal
         SNS_DBG(0, "can not find val, invalid sheme(%d) \n", static_cast<int>(p_nScheme));
         return -1;
     }
-    int index = findInSet(m_ppUserKeyVal[p_nScheme], m_nKeyValSum, p_nKey);
+    return getKeyValFromCacheAt(p_nScheme, p_nKey, p_nVal, kNoHint);
+}
+
+bool ISensorController::isKeyValSame(const KeyVal& p_stKeyVal) {
+    return isKeyValSameAt(p_stKeyVal, kNoHint);
+}
+
+// The first record of a key in a row. A batch that carries a whole set (a
+// scheme switch, the host's full pair text) holds each key where the rows
+// hold it: the record at the pair's position answers at once when it has the
+// key and no earlier record of the row has it; otherwise the row is scanned.
+inline int ISensorController::findRecord(u32 p_nScheme, u32 p_nKey, u32 p_nHint) const {
+    const KeyVal* set = m_ppUserKeyVal[p_nScheme];
+    if (m_pbFirstOfKey && p_nHint < m_nKeyValSum && set[p_nHint].key == p_nKey &&
+        m_pbFirstOfKey[static_cast<size_t>(p_nScheme) * m_nKeyValSum + p_nHint]) {
+        return static_cast<int>(p_nHint);
+    }
+    return findInSet(set, m_nKeyValSum, p_nKey);
+}
+
+// Once the rows hold their keys (from the factory set and the files).
+void ISensorController::markFirstRecords() {
+    u32 nRows = m_stSysConf.nSchemeSum + 1;
+    m_pbFirstOfKey = new bool[static_cast<size_t>(nRows) * m_nKeyValSum + 1]();
+    for (u32 s = 0; s < nRows; ++s) {
+        const KeyVal* set = m_ppUserKeyVal[s];
+        for (u32 i = 0; i < m_nKeyValSum; ++i) {
+            m_pbFirstOfKey[static_cast<size_t>(s) * m_nKeyValSum + i] =
+                findInSet(set, i, set[i].key) == -1;
+        }
+    }
+}
+
+// Writes never leave the table: the factory row and beyond only when forced,
+// nothing past the factory row at all.
+inline int ISensorController::setKeyValToCacheAt(u32 p_nScheme, u32 p_nKey, u32 p_nVal,
+                                                 bool p_bForce, u32 p_nHint) {
+    u32 nSchemeSum = m_stSysConf.nSchemeSum;
+    if (!m_ppUserKeyVal || p_nScheme > nSchemeSum || (!p_bForce && p_nScheme >= nSchemeSum)) {
+        return -2;
+    }
+    int index = findRecord(p_nScheme, p_nKey, p_nHint);
+    if (index >= 0) {
+        m_ppUserKeyVal[p_nScheme][index].value = static_cast<int32_t>(p_nVal);
+    }
+    return index;
+}
+
+inline int ISensorController::getKeyValFromCacheAt(u32 p_nScheme, u32 p_nKey, u32& p_nVal,
+                                                   u32 p_nHint) {
+    if (!m_ppUserKeyVal || p_nScheme > m_stSysConf.nSchemeSum) {
+        return getKeyValFromCache(p_nScheme, p_nKey, p_nVal);  // reports the refusal
+    }
+    int index = findRecord(p_nScheme, p_nKey, p_nHint);
     if (index >= 0) {
         p_nVal = static_cast<u32>(m_ppUserKeyVal[p_nScheme][index].value);
     }
@@ -780,10 +891,10 @@ int ISensorController::getKeyValFromCache(u32 p_nScheme, u32 p_nKey, u32& p_nVal
 
 // Against the previous scheme during a switch, so that a switch applies only
 // what differs between the two schemes.
-bool ISensorController::isKeyValSame(const KeyVal& p_stKeyVal) {
+inline bool ISensorController::isKeyValSameAt(const KeyVal& p_stKeyVal, u32 p_nHint) {
     int nScheme = hasFlag(switching_flag) ? m_nLastScheme.load() : m_nCurScheme.load();
     u32 nVal = static_cast<u32>(-1);
-    if (getKeyValFromCache(static_cast<u32>(nScheme), p_stKeyVal.key, nVal) == -1) {
+    if (getKeyValFromCacheAt(static_cast<u32>(nScheme), p_stKeyVal.key, nVal, p_nHint) == -1) {
         return false;
     }
     return static_cast<int32_t>(nVal) == p_stKeyVal.value;
@@ -792,6 +903,7 @@ bool ISensorController::isKeyValSame(const KeyVal& p_stKeyVal) {
 // --- schemes ----------------------------------------------------------------
 
 int ISensorController::switch_to(int p_nScheme, bool p_bForce) {
+    SnsReportScope reportScope;
     SNS_DBG(0, "switch_to(): %d -> %d\n", m_nCurScheme.load(), p_nScheme);
     setFlag(switching_flag);
     m_nLastScheme = m_nCurScheme.load();
@@ -926,6 +1038,7 @@ int32_t wordAt(const void* p_pVal) {
 }  // namespace
 
 int ISensorController::doIaCmd(u32 p_nKey, u32 p_nDir, void* p_pVal) {
+    SnsReportScope reportScope;
     SNS_DBG(0,
             "====================== cmd:%d dir:%d val:%d ======m_nCameraID=(%d)"
             "===============begin\n",
@@ -1119,9 +1232,12 @@ std::string ISensorController::schemeFileName(int p_nScheme) const {
 }
 
 // Saves the current user scheme; the factory set (or no scheme) saves nothing.
+// Nor does an empty set (the style could not be read at init): written, it
+// would wipe the scheme's saved values.
 int ISensorController::flush() {
     TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
-    if (static_cast<u32>(m_nCurScheme.load()) >= m_stSysConf.nSchemeSum || !currentSet()) {
+    if (static_cast<u32>(m_nCurScheme.load()) >= m_stSysConf.nSchemeSum || !currentSet() ||
+        m_nKeyValSum == 0) {
         return SNS_SUCCESS;
     }
     int nCheck = paramCheck();
@@ -1135,6 +1251,7 @@ int ISensorController::flush() {
 // Applies the recorded value of a key again, undoing a live change.
 int ISensorController::restore(int p_nKey) {
     TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SnsReportScope reportScope;
     SNS_DBG(0, "p_nKey(%d)\n", p_nKey);
     KeyVal* set = currentSet();
     int nPos = findInSet(set, set ? m_nKeyValSum : 0, static_cast<u32>(p_nKey));
@@ -1154,12 +1271,15 @@ bool ISensorController::restoreAeMode() {
 
 // The current scheme becomes what its file holds: only differing keys are applied.
 bool ISensorController::resetToLastParameters() {
+    SnsReportScope reportScope;
     SNS_DBG(0, "\n");
+    // The scheme and its file name are taken under the lock: a switch or a
+    // reset in between would load one scheme's file into another's set.
+    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
     if (static_cast<u32>(m_nCurScheme.load()) >= m_stSysConf.nSchemeSum) {
         return true;
     }
     std::string szTmp = schemeFileName(m_nCurScheme);
-    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
     if (!currentSet() || !m_pstKeyValTmp) {
         return true;
     }
@@ -1568,6 +1688,7 @@ std::string ISensorController::getUILanguageFile(int LanguageId) {
 // The style page tailored afresh to the sensor's current answers.
 std::string ISensorController::getUIStyleFile() {
     TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SnsReportScope reportScope;
     std::string strTmp;
     // clang-format off
     if (!SNS_ASSERT(SNS_SUCCESS == getDnaStyle(m_nCameraID,m_stSysConf.szUIStyle, strTmp,m_bShowWDRFalg))) {

@@ -43,6 +43,13 @@ typedef struct {
 // Writes the 147 rows of the map into p_pMap, which has room for them.
 void buildKeyCmdMap(keycmd* p_pMap);
 
+// A key of the map and the first row that holds it; the index of a map holds
+// one per key, ordered by key.
+typedef struct {
+    u32 key;
+    u32 row;
+} keycmd_index;
+
 // Whether a key is the intelligent-light partner of a lamp key: stored beside
 // it in every set, in force while the light type is intelligent, not in the map.
 bool isLightTypePartnerKey(u32 p_nKey);
@@ -192,10 +199,19 @@ class ISensorController {
     void applySchemeMode(int p_nMode);
     void watchStreams(const MachineInfo& p_objMachineInfo);
     KeyVal* currentSet();
+    // The cache operations with a position where the key is likely to be.
+    int findRecord(u32 p_nScheme, u32 p_nKey, u32 p_nHint) const;
+    int setKeyValToCacheAt(u32 p_nScheme, u32 p_nKey, u32 p_nVal, bool p_bForce, u32 p_nHint);
+    int getKeyValFromCacheAt(u32 p_nScheme, u32 p_nKey, u32& p_nVal, u32 p_nHint);
+    bool isKeyValSameAt(const KeyVal& p_stKeyVal, u32 p_nHint);
+    void markFirstRecords();
+    void indexKeyCmdMap();
+    int findKeyCmdRow(const keycmd* p_pKeyCmdMap, u32 p_nKey) const;
     u32 cachedValue(u32 p_nKey, u32 p_nFallback);
     PairOutcome applyPair(KeyVal& p_stPair, u32 p_nIndex, int& p_nRet);
     bool applyCamera2Direct(KeyVal& p_stPair);
     bool resolveLightType(const KeyVal& p_stPair, u32& p_nApplyKey);
+    void copySharedValue(u32 p_nKey, int32_t p_nValue);
     int dispatch(KeyVal& p_stPair, u32 nKey, u32 p_nIndex);
     static keycmd fallbackRow(u32 nKey);
     void waitWhileBusy();
@@ -228,7 +244,13 @@ class ISensorController {
     KeyVal* m_pFctKeyVal;
     u32 m_nKeyValSum;
     KeyVal* m_pstKeyValLpr;
+    // Per row of m_ppUserKeyVal, per record: no earlier record of the row has
+    // its key. Set once the rows are loaded; the rows' keys never change after.
+    bool* m_pbFirstOfKey;
     keycmd* m_pKeyCmdMap;
+    // m_pKeyCmdMap's keys in order, built with it: m_nKeyCmdIndexNum entries.
+    keycmd_index* m_pKeyCmdIndex;
+    u32 m_nKeyCmdIndexNum;
     u32 m_nVersion;
     const VideoStreamModule* m_pVideoStreamModule;
     MachineInfo m_objMachineInfo;

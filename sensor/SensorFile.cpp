@@ -18,6 +18,7 @@ namespace {
 
 const char* const kMergeFile = "/tmp/merge_style.xml";
 const char* const kVersionFile = "/mnt/mtd/code/config_file/snsversion.cfg";
+static_assert(sizeof(u32) == 4, "the version file holds one 4-byte number");
 const int kSelectorCompareLen = 5;
 
 const int KEY_EMPTY1 = 10;
@@ -157,7 +158,9 @@ void replaceWithPrinted(StyleDocument& doc_style, char** ui_style) {
     SNS_INFO(35, "%s\n", printed(doc_style).c_str());
 
     INT64 file_len = getFileLen(ownFile.c_str());
-    if (file_len < 0) {
+    // Beyond one read the text is refused before the size is formed: on the
+    // camera size_t has 32 bits, and 4 GiB - 1 plus the terminator would be 0.
+    if (file_len < 0 || file_len > INT_MAX) {
         file_len = 0;
     }
     char* resized = static_cast<char*>(realloc(*ui_style, static_cast<size_t>(file_len) + 1));

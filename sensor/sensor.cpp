@@ -1,5 +1,6 @@
 #include "sensor/sensor.h"
 
+#include <limits.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -66,7 +67,9 @@ int readDeviceType() {
 // A whole document as a NUL-terminated heap text; empty when it cannot be read.
 char* loadDocument(const std::string& fileName, const char* failedCheck) {
     INT64 length = getFileLen(fileName.c_str());
-    if (length < 0) {
+    // Beyond one read the document is refused before the size is formed: on
+    // the camera size_t has 32 bits, and 4 GiB - 1 plus the terminator would be 0.
+    if (length < 0 || length > INT_MAX) {
         length = 0;
     }
     char* text = static_cast<char*>(calloc(static_cast<size_t>(length) + 1, 1));

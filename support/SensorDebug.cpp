@@ -24,15 +24,14 @@ const int kAssertColor = 31;
 
 struct KindInfo {
     const char* tag;
-    int threshold;
     bool logged;
 };
 
 const KindInfo kKinds[] = {
-    {"[sensor warn]", 4, true},   // SNS_KIND_WARN
-    {"[sensor dbg]", 6, false},   // SNS_KIND_DBG
-    {"[sensor err]", 6, false},   // SNS_KIND_ERR
-    {"[sensor info]", 7, false},  // SNS_KIND_INFO
+    {"[sensor warn]", true},   // SNS_KIND_WARN
+    {"[sensor dbg]", false},   // SNS_KIND_DBG
+    {"[sensor err]", false},   // SNS_KIND_ERR
+    {"[sensor info]", false},  // SNS_KIND_INFO
 };
 
 const char* const kAssertTag = "[sensor assert]";
@@ -133,19 +132,43 @@ bool assertWith(bool bRet, const char* condition, const SnsSite& site, const cha
     return false;
 }
 
-bool assertWithout(bool bRet, const char* condition, const SnsSite& site, ...) {
+// The site comes by pointer: va_start may not name a reference parameter.
+bool assertWithout(bool bRet, const char* condition, const SnsSite* site, ...) {
     va_list none;
     va_start(none, site);
-    bool result = assertWith(bRet, condition, site, nullptr, none);
+    bool result = assertWith(bRet, condition, *site, nullptr, none);
     va_end(none);
     return result;
 }
 
+// The report scopes of this thread: one record, one thread-local lookup.
+thread_local SnsScopeState t_stScope = {0, false};
+
+// Before a print: the sign file, once per scope (every time outside one).
+void refreshForPrint() {
+    SnsScopeState& scope = t_stScope;
+    if (scope.nDepth > 0 && scope.bRead) {
+        return;
+    }
+    updateDebugLevel();
+    scope.bRead = scope.nDepth > 0;
+}
+
 }  // namespace
 
+SnsReportScope::SnsReportScope() : m_stState(t_stScope) {
+    if (m_stState.nDepth++ == 0) {
+        m_stState.bRead = false;
+    }
+}
+
+SnsReportScope::~SnsReportScope() {
+    --m_stState.nDepth;
+}
+
 void updateDebugLevel() {
-    // Checked before every report, also on the set path: nothing is allocated
-    // while the sign file is absent.
+    // Checked once per operation on the set path (SnsReportScope): nothing is
+    // allocated while the sign file is absent.
     char sign[512];
     if (!platform::resolvePath(kSignFile, sign, sizeof(sign)) || access(sign, F_OK) != 0) {
         g_nDebugLevel = 1;
@@ -164,7 +187,7 @@ void updateDebugLevel() {
 }
 
 bool snsAssertCheck(bool bRet, const char* condition, const SnsSite& site) {
-    return assertWithout(bRet, condition, site);
+    return assertWithout(bRet, condition, &site);
 }
 
 bool snsAssertCheck(bool bRet, const char* condition, const SnsSite& site, const char* format,
@@ -177,12 +200,12 @@ bool snsAssertCheck(bool bRet, const char* condition, const SnsSite& site, const
 }
 
 bool snsKindEnabled(SnsKind kind) {
-    updateDebugLevel();
-    return g_nDebugLevel >= kKinds[kind].threshold;
+    refreshForPrint();
+    return g_nDebugLevel >= snsKindThreshold(kind);
 }
 
 bool snsPlainEnabled() {
-    updateDebugLevel();
+    refreshForPrint();
     return g_nDebugLevel >= 6;
 }
 

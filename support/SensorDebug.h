@@ -3,8 +3,8 @@
 // A failed assertion is printed in red on standard output, appended to the
 // error log and, when the sign file enables it, aborts the process. Prints of
 // four kinds appear from a debug level up. The level and the abort switch are
-// read from the sign file before every report, so an operator can change them
-// on a running camera:
+// read from the sign file before every report (once per operation inside a
+// SnsReportScope), so an operator can change them on a running camera:
 //   "/mnt/mtd/sign/Debug.sign"  line 1: debug level, line 2: abort switch.
 //
 //   kind        tag                 from level   error log
@@ -62,8 +62,46 @@ bool snsAssertCheck(bool bRet, const char* condition, const SnsSite& site);
 bool snsAssertCheck(bool bRet, const char* condition, const SnsSite& site, const char* format, ...)
     __attribute__((format(printf, 4, 5)));
 
-// True when a report of the kind is shown at the current level (re-read first).
+// The level from which a print of the kind is shown.
+inline int snsKindThreshold(SnsKind kind) {
+    return kind == SNS_KIND_WARN ? 4 : (kind == SNS_KIND_INFO ? 7 : 6);
+}
+
+// True when a report of the kind is shown at the current level (re-read
+// first, unless the thread's scope has read it already).
 bool snsKindEnabled(SnsKind kind);
+
+// The report scopes open on one thread, and whether they have read the sign
+// file yet.
+struct SnsScopeState {
+    int nDepth;
+    bool bRead;
+};
+
+// One operation's reading of the sign file. While a scope lives on a thread,
+// the first print of that thread reads the file and the prints after it use
+// the level it read, so a set of a hundred pairs reads the file once, not a
+// hundred times. Scopes nest; the outermost one bounds the reading. A level
+// an operator writes takes effect from the next operation on, whenever it is
+// written: nothing is kept between operations, so creating the file never
+// waits for a timeout. A failed assertion and a direct updateDebugLevel()
+// still read the file afresh.
+class SnsReportScope {
+  public:
+    SnsReportScope();
+    ~SnsReportScope();
+    SnsReportScope(const SnsReportScope&) = delete;
+    SnsReportScope& operator=(const SnsReportScope&) = delete;
+
+    // snsKindEnabled(kind) answered from the scope's own hold on the
+    // thread's state: for prints inside the loops of an operation.
+    bool shows(SnsKind kind) const {
+        return m_stState.bRead ? g_nDebugLevel >= snsKindThreshold(kind) : snsKindEnabled(kind);
+    }
+
+  private:
+    SnsScopeState& m_stState;
+};
 bool snsPlainEnabled();
 void snsPrint(SnsKind kind, int color, const SnsSite& site, const char* format, ...)
     __attribute__((format(printf, 4, 5)));
@@ -89,6 +127,13 @@ void snsPlainPrint(int color, const char* format, ...) __attribute__((format(pri
 #define SNS_DBG(color, ...) SNS_REPORT_(SNS_KIND_DBG, color, __VA_ARGS__)
 #define SNS_ERR(color, ...) SNS_REPORT_(SNS_KIND_ERR, color, __VA_ARGS__)
 #define SNS_INFO(color, ...) SNS_REPORT_(SNS_KIND_INFO, color, __VA_ARGS__)
+// A debug print inside a loop of an operation that holds a SnsReportScope.
+#define SNS_DBG_IN(scope, color, ...)                             \
+    do {                                                          \
+        if ((scope).shows(SNS_KIND_DBG)) {                        \
+            snsPrint(SNS_KIND_DBG, color, SNS_SITE, __VA_ARGS__); \
+        }                                                         \
+    } while (0)
 #define SNS_PRINT(color, ...)                  \
     do {                                       \
         if (snsPlainEnabled()) {               \

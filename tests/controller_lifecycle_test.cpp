@@ -604,8 +604,11 @@ TEST_F(SensorThreadTest, HostCallsDuringAutomaticSwitchingNeitherBlockNorCorrupt
     testing::internal::CaptureStdout();
     std::future<int> host = std::async(std::launch::async, [&] {
         int faults = 0;
+        // At least 200 ms and at least 40 rounds: on a slow machine (the ARM
+        // build under emulation) the reset alone outlasts the 200 ms, and the
+        // rounds after it must still race the restarted thread.
         auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
-        for (int n = 0; std::chrono::steady_clock::now() < until; ++n) {
+        for (int n = 0; n < 40 || std::chrono::steady_clock::now() < until; ++n) {
             int got = -1;
             int nScheme = -1;
             iasim::setDayNightState(0, n % 2);

@@ -4,6 +4,7 @@
 #include <ctype.h>
 #include <gtest/gtest.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <set>
@@ -75,6 +76,16 @@ TEST_F(PlatformFilesTest, WriteCreatesDirectoriesUnderTheRootAndTruncates) {
         EXPECT_EQ(static_cast<INT64>(text.size()), file.getLength());
     }
     EXPECT_EQ("hello", readFile(kPath));
+}
+
+// Lengths are 64-bit on every target, the camera's 32-bit one included.
+TEST_F(PlatformFilesTest, LengthOfAFileBeyondFourGibibytesIsWhole) {
+    const INT64 length = (static_cast<INT64>(1) << 32) + 3;  // sparse: no room taken
+    writeFile("/hd1/large.bin", "");
+    ASSERT_EQ(0, truncate(hostPath("/hd1/large.bin").c_str(), static_cast<off_t>(length)));
+    TXFile file;
+    ASSERT_TRUE(file.open("/hd1/large.bin"));
+    EXPECT_EQ(length, file.getLength());
 }
 
 TEST_F(PlatformFilesTest, MissingOrUnopenedFileMovesNothing) {

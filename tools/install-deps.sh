@@ -1,17 +1,31 @@
 #!/bin/sh
-# Installs the Debian packages the build and the tests need, and only those
-# that are missing: a second run installs nothing.
+# Installs the Debian packages the build, the tests and the benchmark need,
+# plus any named as arguments (e.g. libtinyxml-dev:armhf), and only those that
+# are missing: a second run installs nothing. A package counts as installed
+# only for the wanted architecture (this machine's unless the name says).
 set -eu
-packages="cmake make g++ libtinyxml-dev libgtest-dev libgmock-dev"
+packages="cmake make g++ libtinyxml-dev libgtest-dev libgmock-dev libbenchmark-dev $*"
+native=$(dpkg --print-architecture)
+installed() {
+    case "$1" in
+        *:*) arch=${1#*:} ;;
+        *) arch=$native ;;
+    esac
+    dpkg-query -W -f='${Status} ${Architecture}\n' "$1" 2>/dev/null |
+        grep -qE "^install ok installed ($arch|all)\$"
+}
 missing=""
 for p in $packages; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing="$missing $p"
-    fi
+    installed "$p" || missing="$missing $p"
 done
-if [ -n "$missing" ]; then
-    echo "installing:$missing"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends $missing
-fi
+[ -n "$missing" ] || exit 0
+echo "installing:$missing"
+for p in $missing; do
+    case "$p" in
+        *:*) dpkg --print-foreign-architectures | grep -qx "${p#*:}" ||
+                 dpkg --add-architecture "${p#*:}" ;;
+    esac
+done
+export DEBIAN_FRONTEND=noninteractive
+apt-get -o DPkg::Lock::Timeout=600 update -qq
+apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends $missing

@@ -5,10 +5,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+
 #include "platform/FsRoot.h"
+#include "platform/HostSeams.h"
+#include "platform/host/FileFaults.h"
 #include "platform/host/HostFiles.h"
 
 namespace {
+
+std::atomic<unsigned long long> g_nBytesWritten(0);
 
 const char* fopenMode(int mode) {
     bool write = (mode & TXFile::modeWrite) != 0;
@@ -33,6 +39,9 @@ bool TXFile::open(const char* path, int mode) {
         return false;
     }
     std::string resolved = platform::resolvePath(path);
+    if (!platform::fileOperationGoesOn(platform::fileOpen, resolved)) {
+        return false;
+    }
     bool write = (mode & modeWrite) != 0;
     if (write) {
         platform::makeParentDirectories(resolved);
@@ -49,14 +58,21 @@ int TXFile::read(void* buffer, int count) {
     if (!m_pFile || !buffer || count <= 0) {
         return 0;
     }
-    return static_cast<int>(fread(buffer, 1, static_cast<size_t>(count), m_pFile));
+    char* bytes = static_cast<char*>(buffer);
+    return static_cast<int>(platform::transferWithFaults(
+        platform::fileRead, m_pFile, static_cast<size_t>(count),
+        [&](size_t done, size_t n) { return fread(bytes + done, 1, n, m_pFile); }));
 }
 
 int TXFile::write(const void* buffer, int count) {
     if (!m_pFile || !buffer || count <= 0) {
         return 0;
     }
-    size_t written = fwrite(buffer, 1, static_cast<size_t>(count), m_pFile);
+    const char* bytes = static_cast<const char*>(buffer);
+    size_t written = platform::transferWithFaults(
+        platform::fileWrite, m_pFile, static_cast<size_t>(count),
+        [&](size_t done, size_t n) { return fwrite(bytes + done, 1, n, m_pFile); });
+    g_nBytesWritten += written;
     if (fflush(m_pFile) != 0) {
         return 0;
     }
@@ -81,7 +97,10 @@ bool TXFile::sync() {
     if (!m_pFile) {
         return false;
     }
-    return fflush(m_pFile) == 0 && fsync(fileno(m_pFile)) == 0;
+    if (!platform::fileOperationGoesOn(platform::fileSync, m_pFile)) {
+        return false;
+    }
+    return fflush(m_pFile) == 0 && (!platform::durableSync() || fsync(fileno(m_pFile)) == 0);
 }
 
 void TXFile::close() {
@@ -110,16 +129,27 @@ bool TXFile::rename(const char* fromPath, const char* toPath) {
     if (!fromPath || !toPath) {
         return false;
     }
+    std::string from = platform::resolvePath(fromPath);
     std::string to = platform::resolvePath(toPath);
+    if (!platform::fileOperationGoesOn(platform::fileRename, from)) {
+        return false;
+    }
     platform::makeParentDirectories(to);
-    return ::rename(platform::resolvePath(fromPath).c_str(), to.c_str()) == 0;
+    return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool TXFile::syncDirectory(const char* dirPath) {
     if (!dirPath) {
         return false;
     }
-    int fd = ::open(platform::resolvePath(dirPath).c_str(), O_RDONLY | O_DIRECTORY);
+    std::string dir = platform::resolvePath(dirPath);
+    if (!platform::fileOperationGoesOn(platform::fileSyncDirectory, dir)) {
+        return false;
+    }
+    if (!platform::durableSync()) {
+        return true;
+    }
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
     if (fd < 0) {
         return false;
     }
@@ -133,4 +163,8 @@ bool TXFile::remove(const char* path) {
         return false;
     }
     return unlink(platform::resolvePath(path).c_str()) == 0 || errno == ENOENT;
+}
+
+unsigned long long platform::fileBytesWritten() {
+    return g_nBytesWritten;
 }

@@ -1,0 +1,232 @@
+#include "fuzz/FuzzSupport.h"
+
+#include <dirent.h>
+#include <ftw.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "fuzz/FuzzEntries.h"
+#include "platform/HostSeams.h"
+#include "platform/MachineInfo.h"
+#include "platform/VideoStreamModule.h"
+#include "platform/ia_sim.h"
+
+namespace {
+
+const char kMachineInfoFile[] = "/mnt/mtd/code/factory_setting/machineinfo.ini";
+const char kModuleConfigFile[] = "/hd1/moduleConfig/moduleConfig.xml";
+
+std::string g_strScratchBase;
+std::string g_strSandbox;
+ISensorController* g_pController = nullptr;
+bool g_bControllerInitialised = false;
+const VideoStreamModule g_objVideo;  // answers no streams and success
+
+void makeDirs(const std::string& path) {
+    for (std::string::size_type at = 1; at <= path.size(); ++at) {
+        if (at == path.size() || path[at] == '/') {
+            mkdir(path.substr(0, at).c_str(), 0755);
+        }
+    }
+}
+
+bool writeHostFile(const std::string& path, const std::string& bytes) {
+    makeDirs(path.substr(0, path.find_last_of('/')));
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file) {
+        return false;
+    }
+    bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return fclose(file) == 0 && written;
+}
+
+std::string readHostFile(const std::string& path) {
+    std::string bytes;
+    if (FILE* file = fopen(path.c_str(), "rb")) {
+        char buffer[4096];
+        for (size_t n; (n = fread(buffer, 1, sizeof(buffer), file)) > 0;) {
+            bytes.append(buffer, n);
+        }
+        fclose(file);
+    }
+    return bytes;
+}
+
+// Copies the files below one directory into another, creating directories.
+void copyTree(const std::string& from, const std::string& into) {
+    DIR* dir = opendir(from.c_str());
+    fuzzCheck(dir != nullptr, "the sample camera data can be read");
+    std::vector<std::string> names;
+    while (dirent* entry = readdir(dir)) {
+        if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0) {
+            names.push_back(entry->d_name);
+        }
+    }
+    closedir(dir);
+    for (const std::string& name : names) {
+        struct stat st;
+        std::string source = from + "/" + name;
+        if (stat(source.c_str(), &st) != 0) {
+            continue;
+        }
+        if (S_ISDIR(st.st_mode)) {
+            copyTree(source, into + "/" + name);
+        } else {
+            fuzzCheck(writeHostFile(into + "/" + name, readHostFile(source)),
+                      "the sandbox can be seeded");
+        }
+    }
+}
+
+int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
+    return remove(path);
+}
+
+std::string scratchBase() {
+    if (!g_strScratchBase.empty()) {
+        return g_strScratchBase;
+    }
+    const char* tmpdir = getenv("TMPDIR");
+    return tmpdir && *tmpdir ? tmpdir : "/tmp";
+}
+
+void createSandbox() {
+    std::string base = scratchBase();
+    makeDirs(base);
+    std::string pattern = base + "/sensor-fuzz-XXXXXX";
+    fuzzCheck(mkdtemp(&pattern[0]) != nullptr, "a sandbox root can be created");
+    g_strSandbox = pattern;
+    copyTree(SENSOR_DATA_DIR "/hd1", g_strSandbox + "/hd1");
+    copyTree(SENSOR_DATA_DIR "/cameras/box", g_strSandbox);
+    iasim::reset();
+}
+
+}  // namespace
+
+// --- input ------------------------------------------------------------------
+
+uint8_t FuzzInput::byte() {
+    return m_nPos < m_nSize ? m_pData[m_nPos++] : 0;
+}
+
+uint16_t FuzzInput::u16() {
+    uint16_t low = byte();
+    return static_cast<uint16_t>(low | (byte() << 8));
+}
+
+int32_t FuzzInput::i32() {
+    uint32_t bits = u16();
+    bits |= static_cast<uint32_t>(u16()) << 16;
+    int32_t value;
+    memcpy(&value, &bits, sizeof(value));
+    return value;
+}
+
+std::string FuzzInput::text() {
+    std::string out;
+    while (m_nPos < m_nSize && m_pData[m_nPos] != 0) {
+        out += static_cast<char>(m_pData[m_nPos++]);
+    }
+    if (m_nPos < m_nSize) {
+        ++m_nPos;  // the NUL
+    }
+    return out;
+}
+
+std::string FuzzInput::block() {
+    size_t length = u16();
+    size_t available = m_nPos < m_nSize ? m_nSize - m_nPos : 0;
+    length = length < available ? length : available;
+    std::string out(reinterpret_cast<const char*>(m_pData + m_nPos), length);
+    m_nPos += length;
+    return out;
+}
+
+std::string FuzzInput::rest() {
+    std::string out;
+    if (m_nPos < m_nSize) {
+        out.assign(reinterpret_cast<const char*>(m_pData + m_nPos), m_nSize - m_nPos);
+        m_nPos = m_nSize;
+    }
+    return out;
+}
+
+void fuzzCheck(bool condition, const char* promise) {
+    if (!condition) {
+        fprintf(stderr, "fuzz check failed: %s\n", promise);
+        abort();
+    }
+}
+
+// --- sandbox ----------------------------------------------------------------
+
+const std::string& fuzzSandbox() {
+    if (g_strSandbox.empty()) {
+        createSandbox();
+    }
+    platform::setFsRoot(g_strSandbox);
+    platform::setWaitScale(1);
+    platform::setFakeClock(12, 0);
+    return g_strSandbox;
+}
+
+void writeSandboxFile(const std::string& cameraPath, const std::string& bytes) {
+    fuzzCheck(writeHostFile(fuzzSandbox() + cameraPath, bytes), "a sandbox file can be written");
+}
+
+void removeSandboxFile(const std::string& cameraPath) {
+    unlink((fuzzSandbox() + cameraPath).c_str());
+}
+
+std::string sampleDataFile(const std::string& relativePath) {
+    return readHostFile(SENSOR_DATA_DIR "/" + relativePath);
+}
+
+void setFuzzScratchBase(const std::string& directory) {
+    g_strScratchBase = directory;
+}
+
+void fuzzShutdown() {
+    delete g_pController;
+    g_pController = nullptr;
+    g_bControllerInitialised = false;
+    if (!g_strSandbox.empty()) {
+        nftw(g_strSandbox.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+        g_strSandbox.clear();
+    }
+    platform::setFsRoot("");
+    platform::clearFakeClock();
+    platform::setWaitScale(100);
+}
+
+// --- controller -------------------------------------------------------------
+
+ModuleConfigure sampleModuleConfigure() {
+    fuzzSandbox();
+    MachineInfo machine;
+    SystemInfoParser::parseMachineInfo(kMachineInfoFile, machine);
+    std::vector<ModuleConfigure> modules;
+    ModuleConfigureParser::parse(kModuleConfigFile, machine.getHardwareModel(),
+                                 machine.getHardwareCode(), modules);
+    fuzzCheck(!modules.empty(), "the sample disk configures camera 1");
+    return modules.front();
+}
+
+ISensorController& sharedController(bool initialised) {
+    fuzzSandbox();
+    if (!g_pController) {
+        g_pController = new ISensorController();
+        g_pController->setChannelID(1);
+        g_pController->setVideoStreamModule(&g_objVideo);
+    }
+    if (initialised && !g_bControllerInitialised) {
+        fuzzCheck(g_pController->init(sampleModuleConfigure()), "the sample camera initialises");
+        g_bControllerInitialised = true;
+    }
+    return *g_pController;
+}

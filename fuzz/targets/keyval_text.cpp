@@ -1,0 +1,43 @@
+// The pair text alone: keyval_str2st into a table of the input's capacity,
+// and the text the records print back to, which must read as the same records.
+#include <string.h>
+
+#include <vector>
+
+#include "fuzz/FuzzEntries.h"
+#include "fuzz/FuzzSupport.h"
+#include "sensor/SensorKeyVal.h"
+
+namespace {
+
+bool sameRecords(const KeyVal* a, const KeyVal* b, u32 count) {
+    for (u32 i = 0; i < count; ++i) {
+        if (a[i].key != b[i].key || a[i].value != b[i].value) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int fuzzKeyvalText(const uint8_t* data, size_t size) {
+    FuzzInput input(data, size);
+    u32 nCapacity = input.byte();
+    std::string text = input.rest();
+
+    // Exactly the capacity, so that a record past it is an overflow.
+    std::vector<KeyVal> records(nCapacity);
+    u32 nCount = 0xFFFFFFFFu;
+    keyval_str2st(text, records.data(), &nCount, nCapacity);
+    fuzzCheck(nCount <= nCapacity, "keyval_str2st stops at the capacity");
+
+    std::string printed;
+    keyval_st2str(printed, records.data(), nCount);
+    std::vector<KeyVal> again(nCapacity);
+    u32 nAgain = 0;
+    keyval_str2st(printed, again.data(), &nAgain, nCapacity);
+    fuzzCheck(nAgain == nCount && sameRecords(records.data(), again.data(), nCount),
+              "printed pairs read back as the same records");
+    return 0;
+}
