@@ -805,8 +805,19 @@ bool ISensorController::getParameter(int p_nKey, int& p_nVal) {
         p_nVal = -1;
         return true;
     }
-    return SNS_ASSERT(SNS_SUCCESS == doIaCmd(p_nKey, IA_CMD_OPT_GET, &p_nVal),
-                      "get key(%d) val from 2a err", p_nKey);
+    // The key comes from the host and may name a command that answers a whole
+    // record (the sensor check, the dynamic-parameter lists): the processor
+    // gets room for the largest one, and the value is its first word.
+    int32_t answer[sizeof(ia_dynamic_params_attr_st) / sizeof(int32_t)];
+    memset(answer, 0, sizeof(answer));
+    answer[0] = p_nVal;
+    bool bRead = SNS_ASSERT_AS(SNS_SUCCESS == doIaCmd(p_nKey, IA_CMD_OPT_GET, answer),
+                               "SNS_SUCCESS == doIaCmd(p_nKey, IA_CMD_OPT_GET, &p_nVal)",
+                               "get key(%d) val from 2a err", p_nKey);
+    if (bRead) {
+        p_nVal = answer[0];
+    }
+    return bRead;
 }
 
 bool ISensorController::getCmdExecStatus(int p_nCmd, int& p_nStatus) {
