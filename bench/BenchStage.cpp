@@ -20,7 +20,7 @@ std::string fileText(const std::string& path) {
 std::vector<KeyVal> pairsOf(const std::string& text) {
     std::vector<KeyVal> pairs(static_cast<size_t>(std::count(text.begin(), text.end(), '(')));
     u32 count = 0;
-    keyval_str2st(text, pairs.data(), &count, static_cast<u32>(pairs.size()));
+    keyval_str2st(text, pairs.data(), &count);
     pairs.resize(count);
     return pairs;
 }

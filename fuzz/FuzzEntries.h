@@ -10,7 +10,7 @@
 //   keyval_text     byte: record capacity; rest: pair text
 //   set_parameters  byte: bit 0 = save; rest: pair text
 //   key_lists       rest: key list, through getParameters and SensorCheck
-//   detail_text     byte: value buffer size; text: field name; rest: detail text
+//   detail_text     byte: ignored (once the value buffer size); text: field name; rest: detail text
 //   style_merge     text: detail text; text: style; rest: style diversity
 //   dynamic_style   byte: flags (bit 0 WDR shown, bit 1 beaway shown);
 //                   u16: command count; u16 per command (list beyond the

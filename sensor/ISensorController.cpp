@@ -576,9 +576,9 @@ bool ISensorController::getAllParameters(std::string& p_strParameters) {
     return true;
 }
 
-// A key list of three numbers: the third and first go to the processor's
-// sensor check, which answers a fourth when the second is 2.
-int ISensorController::SensorCheck(const std::string& p_strIds, std::string& p_strResult) {
+// A key list of three numbers goes to the processor's sensor check, which
+// answers a fourth when the second is 2: the text is then replaced by it.
+int ISensorController::SensorCheck(std::string& p_strIds) {
     std::vector<std::string> fields;
     if (!parseSensorParameter(p_strIds, fields) || fields.size() < 3) {
         printf("%s%d getParameters fail p_strIds = %s \n", snsBaseName(__FILE__), __LINE__,
@@ -593,7 +593,7 @@ int ISensorController::SensorCheck(const std::string& p_strIds, std::string& p_s
     if (read) {
         char text[16];
         snprintf(text, sizeof(text), "%d", record[3]);
-        p_strResult = text;
+        p_strIds = text;
     }
     return nRet;
 }
@@ -779,7 +779,8 @@ int ISensorController::setParameters(const std::string& p_strParameters, bool p_
     SnsReportScope reportScope;
     SNS_DBG(0, "p_Parameters1111111111(%s)\n", p_strParameters.c_str());
     u32 nKeyValNum = 0;
-    keyval_str2st(p_strParameters, m_pstKeyValTmp, &nKeyValNum, m_pstKeyValTmp ? m_nKeyValSum : 0);
+    keyval_str2st_bounded(p_strParameters, m_pstKeyValTmp, &nKeyValNum,
+                          m_pstKeyValTmp ? m_nKeyValSum : 0);
     return setParameters(m_pstKeyValTmp, nKeyValNum, p_bSave);
 }
 
@@ -1317,7 +1318,7 @@ bool ISensorController::resetParameters() {
     ModuleConfigure objModuleConfigure = storedModuleConfigure();
     uinit();
     updateDebugLevel();
-    if (g_nDebugLevel > 5) {
+    if (snsDebugLevel() > 5) {
         readModuleConfigure(objModuleConfigure);
     }
     SNS_ASSERT(init(objModuleConfigure));

@@ -100,7 +100,7 @@ class ISensorController {
     bool parseSensorParameter(const std::string& p_strIds, std::vector<std::string>& p_vecFields);
     bool getParameters(const std::string& p_strIds, std::string& p_strParameters);
     bool getAllParameters(std::string& p_strParameters);
-    int SensorCheck(const std::string& p_strIds, std::string& p_strResult);
+    int SensorCheck(std::string& p_strIds);
 
     // Setting and reading parameters
     int setParameters(KeyVal* p_pKeyval, u32 p_nKeyValNum, bool p_bSave);

@@ -66,16 +66,13 @@ int getDetailFieldTou32(const char* p_szDetail, const char* p_szField, u32* p_pn
     return 0;
 }
 
-int getDetailFieldToStr(const char* p_szDetail, const char* p_szField, char* p_szValue,
-                        size_t p_nValueSize) {
+int getDetailFieldToStr(const char* p_szDetail, const char* p_szField, char* p_szValue) {
     size_t length = 0;
     const char* value = findDetailValue(p_szDetail, p_szField, length);
     if (!value || !p_szValue) {
         return -1;
     }
-    if (p_nValueSize > 0) {
-        memcpy(p_szValue, value, length < p_nValueSize ? length : p_nValueSize - 1);
-    }
+    memcpy(p_szValue, value, length < DETAIL_VALUE_LEN ? length : DETAIL_VALUE_LEN - 1);
     return 0;
 }
 
@@ -99,7 +96,7 @@ bool selectorMatches(const TiXmlAttribute* modi_attr, const ModuleConfig* module
     SNS_DBG(0, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n", modi_attr->Name(),
             modi_attr->Value());
     char nVal[DETAIL_VALUE_LEN] = {0};
-    if (getDetailFieldToStr(moduleConfig->szDetail, modi_attr->Name(), nVal, sizeof(nVal)) != 0) {
+    if (getDetailFieldToStr(moduleConfig->szDetail, modi_attr->Name(), nVal) != 0) {
         return false;
     }
     std::vector<std::string> pieces;
@@ -425,22 +422,20 @@ int getDnaStyle(int p_channelID, const char* szStyle, std::string& out, bool p_b
     if (p_bShowWDRFalg) {
         deleteLastWithId(objStyleXmlDoc.RootElement(), KEY_EMPTY1);
     }
-    if (g_bShoWBeawayFalg) {
+    if (getshowBeawayFalg()) {
         deleteLastWithId(objStyleXmlDoc.RootElement(), KEY_EMPTY2);
     }
     objStyleXmlDoc.getXmlString(out);
     return SNS_SUCCESS;
 }
 
-int style2KeyVal(TiXmlElement* root, KeyVal* p_pKeyVal, u32* count, u32 p_nCapacity) {
+int style2KeyVal(TiXmlElement* root, KeyVal* p_pKeyVal, u32* count) {
     if (!root || !count) {
         return 0;
     }
-    if (!p_pKeyVal) {
-        p_nCapacity = 0;
-    }
+    u32 nCapacity = p_pKeyVal ? FACTORY_KEYVAL_CAPACITY : 0;
     bool overflow = false;
-    collectKeyVal(root, p_pKeyVal, count, p_nCapacity, overflow);
+    collectKeyVal(root, p_pKeyVal, count, nCapacity, overflow);
     return overflow ? -1 : 0;
 }
 

@@ -22,10 +22,10 @@ enum {
 
 // The field's value converted with atoi; 0 when found, -1 (value untouched) otherwise.
 int getDetailFieldTou32(const char* p_szDetail, const char* p_szField, u32* p_pnValue);
-// The field's characters copied into the caller's zero-filled buffer, cut to
-// p_nValueSize - 1 so that it stays terminated; 0 when found, -1 otherwise.
-int getDetailFieldToStr(const char* p_szDetail, const char* p_szField, char* p_szValue,
-                        size_t p_nValueSize = DETAIL_VALUE_LEN);
+// The field's characters copied into the caller's zero-filled buffer of
+// DETAIL_VALUE_LEN bytes, at most DETAIL_VALUE_LEN - 1 of them so that it stays
+// terminated; 0 when found, -1 otherwise.
+int getDetailFieldToStr(const char* p_szDetail, const char* p_szField, char* p_szValue);
 
 // --- style merge ------------------------------------------------------------
 
@@ -46,9 +46,9 @@ int getNodebyCmdId(TiXmlElement* root, int id, TiXmlElement*& node);
 int DeleteNode(TiXmlElement* root, TiXmlElement* node);
 int ModifyNodebyCmdId(TiXmlElement* root, int id);
 // Every element with "id" and "value", in walk order, appended at *count; at
-// most p_nCapacity entries: -1 when the style holds more.
-int style2KeyVal(TiXmlElement* root, KeyVal* p_pKeyVal, u32* count,
-                 u32 p_nCapacity = FACTORY_KEYVAL_CAPACITY);
+// most FACTORY_KEYVAL_CAPACITY entries (the room init gives the factory set):
+// -1 when the style holds more.
+int style2KeyVal(TiXmlElement* root, KeyVal* p_pKeyVal, u32* count);
 // The factory set of the tailored style; p_pKeyVal has room for
 // FACTORY_KEYVAL_CAPACITY records.
 int getFctData(int p_channelID, char* p_szStyle, KeyVal* p_pKeyVal, u32* p_pnKeyValNum,

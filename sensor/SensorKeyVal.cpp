@@ -51,8 +51,12 @@ int findKey(const KeyVal* p_pKeyval, u32 p_nKeyValNum, u32 key) {
 
 }  // namespace
 
-void keyval_str2st(const std::string& p_strText, KeyVal* p_pKeyVal, u32* p_pnKeyValNum,
-                   u32 p_nCapacity) {
+void keyval_str2st(const std::string& p_strText, KeyVal* p_pKeyVal, u32* p_pnKeyValNum) {
+    keyval_str2st_bounded(p_strText, p_pKeyVal, p_pnKeyValNum, UINT32_MAX);
+}
+
+void keyval_str2st_bounded(const std::string& p_strText, KeyVal* p_pKeyVal, u32* p_pnKeyValNum,
+                           u32 p_nCapacity) {
     if (!p_pnKeyValNum) {
         return;
     }
@@ -82,7 +86,7 @@ void keyval_str2st(const std::string& p_strText, KeyVal* p_pKeyVal, u32* p_pnKey
     }
 }
 
-void keyval_st2str(std::string& p_strText, const KeyVal* p_pKeyVal, u32 p_nKeyValNum) {
+void keyval_st2str(std::string& p_strText, KeyVal* p_pKeyVal, u32 p_nKeyValNum) {
     char pair[32];
     for (u32 i = 0; p_pKeyVal && i < p_nKeyValNum; ++i) {
         snprintf(pair, sizeof(pair), "(%d,%d)", static_cast<int>(p_pKeyVal[i].key),

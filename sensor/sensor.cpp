@@ -10,7 +10,7 @@
 #include "sensor/SensorFile.h"
 #include "support/SensorDebug.h"
 
-std::atomic<bool> g_bShoWBeawayFalg(true);
+bool g_bShoWBeawayFalg = true;
 
 namespace {
 
@@ -164,9 +164,9 @@ void uinitSysConf(SysConfig* p_stSysConf) {
 }
 
 void setshowBeawayFalg(bool p_bShow) {
-    g_bShoWBeawayFalg = p_bShow;
+    __atomic_store_n(&g_bShoWBeawayFalg, p_bShow, __ATOMIC_RELAXED);
 }
 
 bool getshowBeawayFalg() {
-    return g_bShoWBeawayFalg;
+    return __atomic_load_n(&g_bShoWBeawayFalg, __ATOMIC_RELAXED);
 }

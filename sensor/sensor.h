@@ -4,8 +4,6 @@
 
 #include <stdint.h>
 
-#include <atomic>
-
 #include "platform/BaseTypes.h"
 #include "platform/ModuleConfigure.h"
 
@@ -61,8 +59,10 @@ StyleFiles styleFilesFor(int p_nDeviceType, int p_nCameraID);
 // The fourteen device types the module knows.
 bool isAcceptedDeviceType(int p_nDeviceType);
 
-// Whether beaway is offered; one flag for every channel of the process.
-extern std::atomic<bool> g_bShoWBeawayFalg;
+// Whether beaway is offered; one byte for every channel of the process,
+// initially true. The module reads and writes it through the two accessors,
+// which move it whole (any channel's thread may do so at once).
+extern bool g_bShoWBeawayFalg;
 void setshowBeawayFalg(bool p_bShow);
 bool getshowBeawayFalg();
 

@@ -13,10 +13,15 @@
 #include "platform/TXFile.h"
 #include "platform/TXLogger.h"
 
-std::atomic<int32_t> g_nDebugLevel(1);
-std::atomic<bool> g_bEnAssert(false);
+int32_t g_nDebugLevel = 1;
+bool g_bEnAssert = false;
 
 namespace {
+
+void setDebugGlobals(int32_t level, bool enAssert) {
+    __atomic_store_n(&g_nDebugLevel, level, __ATOMIC_RELAXED);
+    __atomic_store_n(&g_bEnAssert, enAssert, __ATOMIC_RELAXED);
+}
 
 const char* const kSignFile = "/mnt/mtd/sign/Debug.sign";
 const char* const kErrorLog = "/mnt/mtd/log/SensorError.log";
@@ -77,7 +82,7 @@ void logOne(const char* tag, const char* text) {
 
 void reportFailedCondition(const char* condition, const SnsSite& site) {
     updateDebugLevel();
-    if (g_nDebugLevel < 0) {
+    if (snsDebugLevel() < 0) {
         return;
     }
     flockfile(stdout);
@@ -94,7 +99,7 @@ void reportFailedCondition(const char* condition, const SnsSite& site) {
 
 void reportDetail(const char* format, va_list args) {
     updateDebugLevel();
-    if (g_nDebugLevel < 0) {
+    if (snsDebugLevel() < 0) {
         return;
     }
     char record[SNS_LOG_RECORD_MAX] = "";
@@ -116,7 +121,7 @@ void reportDetail(const char* format, va_list args) {
 }
 
 void abortIfEnabled(const SnsSite& site) {
-    if (g_bEnAssert) {
+    if (snsAssertEnabled()) {
         __assert_fail("bRet", site.file, static_cast<unsigned>(site.line), site.signature);
     }
 }
@@ -171,8 +176,7 @@ void updateDebugLevel() {
     // allocated while the sign file is absent.
     char sign[512];
     if (!platform::resolvePath(kSignFile, sign, sizeof(sign)) || access(sign, F_OK) != 0) {
-        g_nDebugLevel = 1;
-        g_bEnAssert = false;
+        setDebugGlobals(1, false);
         return;
     }
     TXFile file;
@@ -180,9 +184,9 @@ void updateDebugLevel() {
         return;
     }
     std::string level = TXFile::ReadOneLine(file.getFileHandle());
-    g_nDebugLevel = level.empty() ? 1 : atoi(level.c_str());
     std::string enable = TXFile::ReadOneLine(file.getFileHandle());
-    g_bEnAssert = enable.empty() ? false : atoi(enable.c_str()) != 0;
+    setDebugGlobals(level.empty() ? 1 : atoi(level.c_str()),
+                    enable.empty() ? false : atoi(enable.c_str()) != 0);
     file.close();
 }
 
@@ -201,12 +205,12 @@ bool snsAssertCheck(bool bRet, const char* condition, const SnsSite& site, const
 
 bool snsKindEnabled(SnsKind kind) {
     refreshForPrint();
-    return g_nDebugLevel >= snsKindThreshold(kind);
+    return snsDebugLevel() >= snsKindThreshold(kind);
 }
 
 bool snsPlainEnabled() {
     refreshForPrint();
-    return g_nDebugLevel >= 6;
+    return snsDebugLevel() >= 6;
 }
 
 void snsPrint(SnsKind kind, int color, const SnsSite& site, const char* format, ...) {

@@ -19,12 +19,20 @@
 
 #include <stdint.h>
 
-#include <atomic>
+// The debug level (initially 1) and the abort switch (initially false), plain
+// variables as the firmware declares them. Both are refreshed by
+// updateDebugLevel() only. Any thread may report at once, so the module reads
+// and writes them as whole words through the compiler's atomic built-ins
+// (snsDebugLevel() and snsAssertEnabled() below).
+extern int32_t g_nDebugLevel;
+extern bool g_bEnAssert;
 
-// The debug level (initially 1) and the abort switch (initially false). Both
-// are refreshed by updateDebugLevel() only; any thread may report at once.
-extern std::atomic<int32_t> g_nDebugLevel;
-extern std::atomic<bool> g_bEnAssert;
+inline int32_t snsDebugLevel() {
+    return __atomic_load_n(&g_nDebugLevel, __ATOMIC_RELAXED);
+}
+inline bool snsAssertEnabled() {
+    return __atomic_load_n(&g_bEnAssert, __ATOMIC_RELAXED);
+}
 
 #define SNS_SUCCESS 0
 
@@ -96,7 +104,7 @@ class SnsReportScope {
     // snsKindEnabled(kind) answered from the scope's own hold on the
     // thread's state: for prints inside the loops of an operation.
     bool shows(SnsKind kind) const {
-        return m_stState.bRead ? g_nDebugLevel >= snsKindThreshold(kind) : snsKindEnabled(kind);
+        return m_stState.bRead ? snsDebugLevel() >= snsKindThreshold(kind) : snsKindEnabled(kind);
     }
 
   private:

@@ -377,15 +377,19 @@ TEST_F(DynamicStyleTest, Style2KeyValAppendsEveryIdValueElementWithinItsCapacity
         "<S id='1' value='10'><T id='2'><I id='3' value='30'/><I value='4'/></T>"
         "<I id='5' value='50'><O id='6' value='60'/></I></S>");
     const Pairs all = {{1, 10}, {3, 30}, {5, 50}, {6, 60}};
-    // Records already there, capacity, result, records after.
-    const int cases[][4] = {{0, 4, 0, 4}, {0, 3, -1, 3}, {1, 5, 0, 5}, {1, 3, -1, 3}};
+    // Records already there, result, records after: the factory set's room
+    // (FACTORY_KEYVAL_CAPACITY) is never passed.
+    const int last = FACTORY_KEYVAL_CAPACITY;
+    const int cases[][3] = {{0, 0, 4}, {1, 0, 5}, {last - 4, 0, last}, {last - 3, -1, last}};
     for (const auto& c : cases) {
-        KeyVal records[6] = {};
+        KeyVal records[FACTORY_KEYVAL_CAPACITY + 1] = {};
+        records[last] = {0xdead, 7};
         u32 count = c[0];
-        EXPECT_EQ(c[2], style2KeyVal(doc.RootElement(), records, &count, c[1]));
-        ASSERT_EQ(static_cast<u32>(c[3]), count);
-        EXPECT_EQ(Pairs(all.begin(), all.begin() + (c[3] - c[0])),
-                  pairsOf(records + c[0], c[3] - c[0]));
+        EXPECT_EQ(c[1], style2KeyVal(doc.RootElement(), records, &count));
+        ASSERT_EQ(static_cast<u32>(c[2]), count);
+        EXPECT_EQ(Pairs(all.begin(), all.begin() + (c[2] - c[0])),
+                  pairsOf(records + c[0], c[2] - c[0]));
+        EXPECT_EQ(0xdeadu, records[last].key) << "written past the room";
     }
 }
 

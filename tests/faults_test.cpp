@@ -175,7 +175,7 @@ const Operation kOperations[] = {
     {"getParameter", nullptr, [](ISensorController& c) { return reads([&](int& v) { return c.getParameter(9999, v); }, 7); }, {}, false, kAssertion},
     {"getParameters", nullptr, [](ISensorController& c) { std::string t; return c.getParameters("(34,9999)", t) && t == "(34,50)(9999,7)"; }, {}, false, kAssertion},
     {"getAllParameters", nullptr, [](ISensorController& c) { std::string t; return c.getAllParameters(t) && contains(t, "(34,"); }, {}, true, kAssertion},
-    {"SensorCheck", nullptr, [](ISensorController& c) { std::string r; return c.SensorCheck("(1,2,3)", r) == 0; }, {}, false, ""},
+    {"SensorCheck", nullptr, [](ISensorController& c) { std::string r = "(1,2,3)"; return c.SensorCheck(r) == 0; }, {}, false, ""},
     {"getCmdExecStatus", nullptr, [](ISensorController& c) { return reads([&](int& s) { return c.getCmdExecStatus(34, s); }, 1); }, {}, false, ""},
     {"setParametersText", nullptr, [](ISensorController& c) { return c.setParameters("(2337," + std::to_string(fresh()) + ")", true) == 0; }, {}, false, kProcessorFailed},
     {"setParameter", nullptr, [](ISensorController& c) { return c.setParameter(2353, fresh(), true) == 0; }, {}, false, kProcessorFailed},

@@ -50,19 +50,36 @@ TEST(KeyValTextPairs, ReadsPairsInOrderSkippingJunkAndStoppingAtCapacity) {
         SCOPED_TRACE(c.text);
         std::vector<KeyVal> set(8, kUntouched);
         u32 count = 99;
-        keyval_str2st(c.text, set.data(), &count, c.capacity);
+        keyval_str2st_bounded(c.text, set.data(), &count, c.capacity);
         EXPECT_EQ(c.records, render(set.data(), count));
         ASSERT_LT(count, set.size());
         EXPECT_EQ(kUntouched.key, set[count].key);
     }
     KeyVal set[2] = {kUntouched, kUntouched};
     u32 count = 0;
-    keyval_str2st("(99999999999999999999," + std::string(100000, '9') + ")", set, &count, 2);
+    keyval_str2st("(99999999999999999999," + std::string(100000, '9') + ")", set, &count);
     EXPECT_EQ(1u, count);  // oversized numbers are still one pair
+    EXPECT_EQ(kUntouched.key, set[1].key);
+}
+
+// The documented form has no bound of its own: a caller that gives room for
+// every pair gets every pair, also beyond the controller's set.
+TEST(KeyValTextPairs, ThreeArgumentFormReadsEveryPair) {
+    const u32 kPairs = 400;
+    std::string text;
+    for (u32 i = 0; i < kPairs; ++i) {
+        text += "(" + std::to_string(i) + "," + std::to_string(-static_cast<int>(i)) + ")";
+    }
+    std::vector<KeyVal> set(kPairs + 1, kUntouched);
+    u32 count = 0;
+    keyval_str2st(text, set.data(), &count);
+    ASSERT_EQ(kPairs, count);
+    EXPECT_EQ(text, render(set.data(), count));
+    EXPECT_EQ(kUntouched.key, set[kPairs].key);
 }
 
 TEST(KeyValTextPairs, WritesPairsAfterWhatTheTextHolds) {
-    const KeyVal records[] = {{34, 50}, {2337, -1}};
+    KeyVal records[] = {{34, 50}, {2337, -1}};
     std::string text = "x";
     keyval_st2str(text, records, 0);
     EXPECT_EQ("x", text);
@@ -147,12 +164,13 @@ TEST_F(KeyValText, SensorCheckReadsWithTwoWritesOtherwiseAndRefusesShortLists) {
         int32_t fault;
         int opt;  // -1: the processor is not asked
         int ret;
-        const char* result;
+        const char* result;  // the text after the call
     } cases[] = {
         {"(1,2,3)", 0, IA_CMD_OPT_GET, 0, "77"},
-        {"(1,5,3)", 0, IA_CMD_OPT_SET, 0, "before"},
-        {"(1,5,3)", -6, IA_CMD_OPT_SET, -6, "before"},
-        {"(1,2)", 0, -1, 0, "before"},
+        {"(1,2,3)", -6, IA_CMD_OPT_GET, -6, "0"},  // a failed read answers its zeroed record
+        {"(1,5,3)", 0, IA_CMD_OPT_SET, 0, "(1,5,3)"},
+        {"(1,5,3)", -6, IA_CMD_OPT_SET, -6, "(1,5,3)"},
+        {"(1,2)", 0, -1, 0, "(1,2)"},
     };
     ISensorController controller;
     for (const auto& c : cases) {
@@ -160,9 +178,9 @@ TEST_F(KeyValText, SensorCheckReadsWithTwoWritesOtherwiseAndRefusesShortLists) {
         iasim::reset();
         iasim::setValue(0, IA_CMD_SENSOR_CHECK, 77);
         iasim::failCommand(0, IA_CMD_SENSOR_CHECK, c.fault);
-        std::string result = "before";
+        std::string result = c.text;
         int ret = 1;
-        std::string out = stdoutOf([&] { ret = controller.SensorCheck(c.text, result); });
+        std::string out = stdoutOf([&] { ret = controller.SensorCheck(result); });
         EXPECT_EQ(c.ret, ret);
         EXPECT_EQ(c.result, result);
         EXPECT_EQ(c.opt < 0, contains(out, "getParameters fail p_strIds = (1,2) \n"));

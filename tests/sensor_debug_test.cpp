@@ -40,8 +40,8 @@ TEST_F(SensorDebugTest, SignFileSetsLevelAndAbortSwitch) {
         g_nDebugLevel = 42;
         g_bEnAssert = !c.abort;
         updateDebugLevel();
-        EXPECT_EQ(c.level, g_nDebugLevel.load()) << c.sign;
-        EXPECT_EQ(c.abort, g_bEnAssert.load()) << c.sign;
+        EXPECT_EQ(c.level, g_nDebugLevel) << c.sign;
+        EXPECT_EQ(c.abort, g_bEnAssert) << c.sign;
     }
 }
 

@@ -87,10 +87,9 @@ TEST_F(SysConfTest, DetailFieldIsFoundByNameAndReadAsAtMostNineCharacters) {
     EXPECT_EQ(0, getDetailFieldToStr("(sensor=abcdefghijklmnop)", "sensor", text));
     EXPECT_EQ(std::string("abcdefghi\0ZZZZZZ", 16), std::string(text, 16));
     memset(text, 'Z', sizeof(text));
-    EXPECT_EQ(0, getDetailFieldToStr("(a=1)(sensor=ab)", "sensor", text, sizeof(text)));
+    EXPECT_EQ(0, getDetailFieldToStr("(a=1)(sensor=ab)", "sensor", text));
     EXPECT_EQ("abZZ", std::string(text, 4)) << "the characters alone are copied";
     memset(text, 'Z', sizeof(text));
-    EXPECT_EQ(0, getDetailFieldToStr("(sensor=ab)", "sensor", text, 1));
     EXPECT_EQ(-1, getDetailFieldToStr("(sensor=ab)", "lens", text));
     EXPECT_EQ(-1, getDetailFieldToStr(nullptr, "lens", text));
     EXPECT_EQ(std::string(16, 'Z'), std::string(text, 16));

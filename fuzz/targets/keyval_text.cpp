@@ -1,7 +1,9 @@
-// The pair text alone: keyval_str2st into a table of the input's capacity,
-// and the text the records print back to, which must read as the same records.
+// The pair text alone: keyval_str2st_bounded into a table of the input's
+// capacity, keyval_str2st into room for every pair, and the text the records
+// print back to, which must read as the same records.
 #include <string.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "fuzz/FuzzEntries.h"
@@ -29,15 +31,22 @@ int fuzzKeyvalText(const uint8_t* data, size_t size) {
     // Exactly the capacity, so that a record past it is an overflow.
     std::vector<KeyVal> records(nCapacity);
     u32 nCount = 0xFFFFFFFFu;
-    keyval_str2st(text, records.data(), &nCount, nCapacity);
-    fuzzCheck(nCount <= nCapacity, "keyval_str2st stops at the capacity");
+    keyval_str2st_bounded(text, records.data(), &nCount, nCapacity);
+    fuzzCheck(nCount <= nCapacity, "keyval_str2st_bounded stops at the capacity");
+
+    // Unbounded, into room for every "(" of the text: the same records first.
+    std::vector<KeyVal> every(std::count(text.begin(), text.end(), '(') + 1);
+    u32 nEvery = 0;
+    keyval_str2st(text, every.data(), &nEvery);
+    fuzzCheck(nEvery >= nCount && sameRecords(records.data(), every.data(), nCount),
+              "the bounded read is the start of the whole read");
 
     std::string printed;
-    keyval_st2str(printed, records.data(), nCount);
-    std::vector<KeyVal> again(nCapacity);
+    keyval_st2str(printed, every.data(), nEvery);
+    std::vector<KeyVal> again(nEvery + 1);
     u32 nAgain = 0;
-    keyval_str2st(printed, again.data(), &nAgain, nCapacity);
-    fuzzCheck(nAgain == nCount && sameRecords(records.data(), again.data(), nCount),
+    keyval_str2st(printed, again.data(), &nAgain);
+    fuzzCheck(nAgain == nEvery && sameRecords(every.data(), again.data(), nEvery),
               "printed pairs read back as the same records");
     return 0;
 }

@@ -121,9 +121,10 @@ void addLookupAndText(CommandTable& t) {
              bool ok = s.controller().getAllParameters(text);
              s.answer(joined({yesNo(ok), text}));
          }});
-    t.push_back({"SensorCheck", "IDS", "the sensor-check answer", [](Session& s, const Args& a) {
-                     std::string text;
-                     int result = s.controller().SensorCheck(a.text(0), text);
+    t.push_back({"SensorCheck", "IDS", "the sensor-check answer (the list, replaced on a read)",
+                 [](Session& s, const Args& a) {
+                     std::string text = a.text(0);
+                     int result = s.controller().SensorCheck(text);
                      s.answer(joined({str(result), text}));
                  }});
 }

@@ -43,7 +43,7 @@ void listCurrentSet(Session& s, const Args&) {
     c.getAllParameters(pairs);
     std::vector<KeyVal> set(kListCapacity);
     u32 count = 0;
-    keyval_str2st(pairs, set.data(), &count, kListCapacity);
+    keyval_str2st_bounded(pairs, set.data(), &count, kListCapacity);
     std::string text;
     for (u32 i = 0; i < count; ++i) {
         const KeyVal& pair = set[i];
