@@ -14,48 +14,15 @@
 #include "platform/ia_ioctrl.h"
 #include "platform/sy_system.h"
 #include "sensor/SensorFile.h"
+#include "sensor/SensorKeys.h"
 #include "support/SensorDebug.h"
 #include "support/TXMutexManager.h"
 #include "support/function.h"
 
 namespace {
 
-// Parameter keys the controller treats itself.
-enum : u32 {
-    KEY_EMPTY1 = 10,
-    KEY_EMPTY2 = 11,
-    KEY_MAX_SHUTTER = 49,
-    KEY_METER_AREA = 96,
-    KEY_DN_MODE = 144,
-    KEY_DTN_THR = 145,
-    KEY_NTD_THR = 146,
-    KEY_DTN_H = 149,
-    KEY_DTN_M = 150,
-    KEY_NTD_H = 151,
-    KEY_NTD_M = 152,
-    KEY_DN_SENSITIVITY = 154,
-    KEY_IR_SWITCH = 160,
-    KEY_IR_MODE = 161,
-    KEY_IR_MANUAL_STRG_NEAR = 163,
-    KEY_IR_MANUAL_STRG_MEDIUM = 165,
-    KEY_IR_MANUAL_STRG_FAR = 167,
-    KEY_WHITE_SWITCH = 170,
-    KEY_WHITE_MODE = 171,
-    KEY_LIGHT_TYPE = 224,
-    KEY_MIRROR = 2384,
-    KEY_BEAWAY = 2385,
-    KEY_ANTI_SHAKE_SWITCH = 2416,
-    KEY_SCHEME_MODE = 8000,
-    KEY_SCHEME_START_HOUR = 8001,
-    KEY_SCHEME_START_MIN = 8002,
-    KEY_SCHEME_END_HOUR = 8003,
-    KEY_SCHEME_END_MIN = 8004,
-    KEY_NONE_COLOR_MODE = 8201,
-    KEY_TEMPERATURE_STRIP_SWITCH = 8217,
-};
-
-const u32 kLensCommandFirst = 1536;
-const u32 kLensCommandLast = 1616;
+const u32 kLensCommandFirst = IA_CMD_AUTO_FOCUS_MODE;
+const u32 kLensCommandLast = IA_CMD_LENS_RESET;
 const int kLightTypeIntelligent = 2;
 const int kThermalDoubleSensor = 13;
 const char* const kMachineInfoFile = "/mnt/mtd/code/factory_setting/machineinfo.ini";
@@ -65,8 +32,9 @@ struct LightPair {
     u32 primary;
     u32 partner;
 };
-const LightPair kLightPairs[] = {{161, 168}, {163, 200}, {165, 201}, {167, 202},
-                                 {171, 175}, {172, 203}, {173, 204}, {174, 205}};
+#define LIGHT_PAIR_(primary, partner) {primary, partner},
+const LightPair kLightPairs[] = {SENSOR_LIGHT_PAIRS(LIGHT_PAIR_)};
+#undef LIGHT_PAIR_
 
 // No position to try first: the cache operations scan the row.
 const u32 kNoHint = 0xFFFFFFFFu;
@@ -1275,10 +1243,10 @@ int ISensorController::restore(int p_nKey) {
 }
 
 bool ISensorController::restoreAeMode() {
-    if (restore(IA_CMD_AUTO_FOCUS_MODE) != SNS_SUCCESS) {
+    if (restore(KEY_AUTO_FOCUS_MODE) != SNS_SUCCESS) {
         return false;
     }
-    return restore(IA_CMD_EXPOSE_MODE) == SNS_SUCCESS;
+    return restore(KEY_EXPOSE_MODE) == SNS_SUCCESS;
 }
 
 // The current scheme becomes what its file holds: only differing keys are applied.

@@ -17,6 +17,7 @@
 #include "platform/TXMutex.h"
 #include "platform/VideoStreamModule.h"
 #include "sensor/SensorKeyVal.h"
+#include "sensor/SensorKeys.h"
 #include "sensor/sensor.h"
 
 class ISensorController;

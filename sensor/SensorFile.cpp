@@ -10,6 +10,7 @@
 
 #include "platform/StringHandler.h"
 #include "platform/TXFile.h"
+#include "sensor/SensorKeys.h"
 #include "sensor/StyleDocument.h"
 #include "support/ReplacingFile.h"
 #include "support/SensorDebug.h"
@@ -21,13 +22,6 @@ const char* const kVersionFile = "/mnt/mtd/code/config_file/snsversion.cfg";
 static_assert(sizeof(u32) == 4, "the version file holds one 4-byte number");
 const int kSelectorCompareLen = 5;
 
-const int KEY_EMPTY1 = 10;
-const int KEY_EMPTY2 = 11;
-const int KEY_HLC_SWITCH = 112;
-const int KEY_BLC_SWITCH = 128;
-const int KEY_MAX_SHUTTER = 49;
-const int KEY_FIX_SHUTTER = 50;
-const int KEY_AUTO_FOCUS_NEAR_LIMIT = 1537;
 
 // The value of a field: the characters between the first "=" after the
 // field's name and the first ")" after that "=". Null when there is none.

@@ -236,7 +236,7 @@ TEST_P(VersionTest, OnlyTheCurrentVersionKeepsTheParameterFilesOfEveryChannel) {
         EXPECT_EQ(c.kept, st.st_mtime == 1000000000) << s;
     }
     EXPECT_EQ(c.kept ? 77 : kFactoryBrightness, value(34));
-    EXPECT_EQ(c.kept ? 77 : kFactoryBrightness, lastSet(34));
+    EXPECT_EQ(c.kept ? 77 : kFactoryBrightness, lastSet(KEY_BRIGHTNESS));
     EXPECT_EQ(std::string("\x08\0\0\0", 4), readFile(kVersionFile));
 }
 
@@ -285,9 +285,9 @@ TEST_F(ControllerLifecycleTest, StatusFollowsInitAndUinitAndASecondInitReloadsTh
     stdoutOf([&] { EXPECT_TRUE(ctl().init(moduleFor(1))); });
     EXPECT_TRUE(ctl().getSensorStatus());
     EXPECT_EQ(61, value(34));
-    EXPECT_EQ(61, lastSet(34));
+    EXPECT_EQ(61, lastSet(KEY_BRIGHTNESS));
     EXPECT_EQ(0, apply("(2337,12)"));
-    EXPECT_EQ(12, lastSet(2337));
+    EXPECT_EQ(12, lastSet(KEY_SATURATION));
 }
 
 // The leak half of this is the sanitizer build's to see.
@@ -431,6 +431,53 @@ TEST_F(KeyCmdMapTest, LookupFindsTheKeysRowAndNeverTheSpareRecords) {
     }
 }
 
+// The shape of the whole map, as the key list in SensorKeys.h produces it: a
+// row lost, doubled, moved or given another handler or command shows here.
+TEST(KeyCmdMapShape, RowsHandlersAndCommandsFollowTheKeyList) {
+    std::vector<keycmd> map(KEYCMD_ROWS);
+    buildKeyCmdMap(map.data());
+    std::map<std::string, int> handlers;
+    std::set<u32> keys;
+    std::set<u32> commands;
+    std::vector<int> otherCommand;
+    std::vector<int> recordedOnly;
+    for (int row = 0; row < KEYCMD_ROWS; ++row) {
+        const keycmd& r = map[row];
+        ++handlers[std::string(r.func, strnlen(r.func, KEYCMD_FUNC_LEN))];
+        EXPECT_TRUE(keys.insert(r.key).second) << "key " << r.key << " twice";
+        EXPECT_TRUE(r.ia_cmd == 0 || commands.insert(r.ia_cmd).second) << "command " << r.ia_cmd;
+        EXPECT_EQ(r.handler == nullptr, r.ia_cmd == 0) << "row " << row;
+        if (r.handler && r.ia_cmd != r.key) {
+            otherCommand.push_back(row);
+        }
+        if (!r.handler) {
+            recordedOnly.push_back(row);
+        }
+    }
+    const std::string h = "&ISensorController::";
+    EXPECT_EQ((std::map<std::string, int>{{h + "doIaCmd", 77},
+                                          {h + "doIaCmd_PanoTuning", 34},
+                                          {h + "doIaCmd_User", 11},
+                                          {"NULL", 11},
+                                          {h + "doDNTime", 4},
+                                          {h + "doDNThr", 3},
+                                          {h + "doImageAdjust", 3},
+                                          {h + "doHwdr", 1},
+                                          {h + "doDIS", 1},
+                                          {h + "doMirror", 1},
+                                          {h + "doBeaway", 1}}),
+              handlers);
+    EXPECT_EQ((std::vector<int>{13, 14, 15, 29, 30, 31, 32, 33, 95}), otherCommand);
+    EXPECT_EQ((std::vector<int>{78, 79, 80, 81, 82, 83, 84, 142, 143, 144, 145}), recordedOnly);
+    EXPECT_EQ("IA_CMD_UI_SHUTTER_RESET", std::string(map[111].name));
+    EXPECT_EQ(map[111].key, static_cast<u32>(KEY_UI_SHUTTER_RESET));
+    for (u32 partner : {KEY_IR_MANUAL_STRG_MEDIUM_INTELL, KEY_IR_MANUAL_STRG_FAR_INTELL,
+                        KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL, KEY_WHITE_MANUAL_STRG_FAR_INTELL}) {
+        EXPECT_TRUE(isLightTypePartnerKey(partner));
+        EXPECT_EQ(0u, keys.count(partner)) << partner << " has no row";
+    }
+}
+
 // --- schemes --------------------------------------------------------------------
 
 namespace {
@@ -556,13 +603,13 @@ TEST_F(SensorThreadTest, DayNightModeFollowsTheProcessorsStateWhileParamModeIsOn
     EXPECT_TRUE(iasim::calls().empty());  // not even the state is asked
     ASSERT_TRUE(ctl().setParamMode(1));
     EXPECT_TRUE(eventually([&] { return scheme() == 1; }));
-    EXPECT_EQ(90, lastSet(34));
+    EXPECT_EQ(90, lastSet(KEY_BRIGHTNESS));
     iasim::clearCalls();
     EXPECT_TRUE(eventually([] { return stateQueries() >= 3; }));
     EXPECT_TRUE(sent().empty());  // the night goes on: nothing to apply
     iasim::setDayNightState(0, 0);
     EXPECT_TRUE(eventually([&] { return scheme() == 0; }));
-    EXPECT_EQ(kFactoryBrightness, lastSet(34));
+    EXPECT_EQ(kFactoryBrightness, lastSet(KEY_BRIGHTNESS));
 }
 
 TEST_F(SensorThreadTest, ScheduleModeFollowsTheWindowOfScheme2) {

@@ -69,13 +69,13 @@ TEST_F(DirectControls, ZoomRatioFollowsThePositionTable) {
                                         {31425, kUntouched}, {40000, kUntouched}};
     begin();
     for (const auto& row : rows) {
-        iasim::setValue(0, 1568, row.first);
+        iasim::setValue(0, IA_CMD_MZ_POSITION, row.first);
         int nPos = -1, nRatio = kUntouched;
         EXPECT_TRUE(c().getZoomValue(nPos, nRatio));
         EXPECT_EQ(row.first, nPos);
         EXPECT_EQ(row.second, nRatio) << "position " << row.first;
     }
-    iasim::failCommand(0, 1568, -1, IA_CMD_OPT_GET);
+    iasim::failCommand(0, IA_CMD_MZ_POSITION, -1, IA_CMD_OPT_GET);
     int nPos = 0, nRatio = 0;
     EXPECT_FALSE(c().getZoomValue(nPos, nRatio));
 }
@@ -93,20 +93,20 @@ TEST_F(DirectControls, IrisAndFocusStepsSetTheirModeFirst) {
     EXPECT_TRUE(c().irisUp());
     EXPECT_TRUE(c().irisDown());
     EXPECT_EQ(Sets({{16, 3}, {83, 1}, {16, 3}, {84, 1}}), sets());
-    iasim::failCommand(0, 16, -1);
+    iasim::failCommand(0, IA_CMD_EXPOSE_MODE, -1);
     iasim::clearCalls();
     EXPECT_FALSE(c().setIrisValue(512));
     EXPECT_FALSE(c().irisUp());
     EXPECT_FALSE(c().irisDown());
     EXPECT_EQ(Sets({{16, 3}, {16, 3}, {16, 3}}), sets()) << "no iris command without the mode";
 
-    iasim::failCommand(0, 1536, -1);  // focus steps go on without manual focus
+    iasim::failCommand(0, IA_CMD_AUTO_FOCUS_MODE, -1);  // focus steps go on without manual focus
     iasim::clearCalls();
     EXPECT_TRUE(c().focusFar());
     EXPECT_TRUE(c().focusNear());
     EXPECT_EQ(Sets({{1536, 1}, {1554, 1}, {1536, 1}, {1553, 1}}), sets());
-    iasim::failCommand(0, 1554, -1);
-    iasim::failCommand(0, 1553, -1);
+    iasim::failCommand(0, IA_CMD_FOCUS_FAR, -1);
+    iasim::failCommand(0, IA_CMD_FOCUS_NEAR, -1);
     EXPECT_FALSE(c().focusFar());
     EXPECT_FALSE(c().focusNear());
 }
@@ -114,7 +114,7 @@ TEST_F(DirectControls, IrisAndFocusStepsSetTheirModeFirst) {
 TEST_F(DirectControls, LockedLensIsLeftAloneButThePtzStateStillReachesTheProcessor) {
     begin();
     lock(true);
-    iasim::setValue(0, 1552, 123);
+    iasim::setValue(0, IA_CMD_MF_POSITION, 123);
     int nFocus = -5, nPos = 24576, nRatio = 0;
     EXPECT_TRUE(c().focusFar());
     EXPECT_TRUE(c().zoomIn());
@@ -159,7 +159,7 @@ TEST_F(DirectControls, LampsAreNeverSwitchedOnTogether) {
         EXPECT_EQ(row.whiteAfter, value(170));
     }
     record(160, 0);
-    iasim::failCommand(0, 168, -1, IA_CMD_OPT_GET);
+    iasim::failCommand(0, IA_CMD_WHITE_SWITCH, -1, IA_CMD_OPT_GET);
     iasim::clearCalls();
     EXPECT_FALSE(quiet([&] { return c().setIRSwitch(1); }));
     EXPECT_TRUE(sets().empty());
@@ -179,13 +179,13 @@ TEST_F(DirectControls, ShutterStepsThroughTheValuesTheSensorAccepts) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.current);
         record(49, 8);
-        iasim::setValue(0, 49, row.current);
+        iasim::setValue(0, IA_CMD_MAX_SHUTTER, row.current);
         int nIndex = -1;
         EXPECT_EQ(row.found, quiet([&] { return c().getShutterValue(nIndex); }));
         EXPECT_EQ(row.index, nIndex);
         EXPECT_EQ(row.found, quiet([&] { return c().shutterUp(); }));
         EXPECT_EQ(row.up, value(49));
-        iasim::setValue(0, 49, row.current);
+        iasim::setValue(0, IA_CMD_MAX_SHUTTER, row.current);
         EXPECT_EQ(row.found, quiet([&] { return c().shutterDown(); }));
         EXPECT_EQ(row.down, value(49));
     }
@@ -214,8 +214,8 @@ TEST_F(DirectControls, ParamRangeIsRefusedWithOutputsUntouched) {
     const Row rows[] = {
         {65, 0, [] { iasim::setDynamicCommands(0, {65}); }},  // listed, yet not a list command
         {49, 0, [] { iasim::setDynamicCommands(0, {82}); }},  // 49 not listed
-        {49, 0, [] { iasim::failCommand(0, 4112, -1); }},
-        {49, 1, [] { iasim::failCommand(0, 49, -1, IA_CMD_OPT_GET_PARAM_RNAGE); }},
+        {49, 0, [] { iasim::failCommand(0, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, -1); }},
+        {49, 1, [] { iasim::failCommand(0, IA_CMD_MAX_SHUTTER, -1, IA_CMD_OPT_GET_PARAM_RNAGE); }},
         {1537, 0, [this] { lock(true); }},
     };
     for (const Row& row : rows) {
@@ -275,7 +275,7 @@ TEST_F(DirectControls, CameraVersionIsReadWithinFiftyBytes) {
         EXPECT_TRUE(c().getCameraVerInf(version));
         EXPECT_EQ(std::string(std::min<size_t>(length, 50), 'v'), version) << length;
     }
-    iasim::failCommand(0, 2496, -1);
+    iasim::failCommand(0, IA_CMD_CAMERA_VER_INFO, -1);
     std::string version = "old";
     EXPECT_FALSE(c().getCameraVerInf(version));
     EXPECT_EQ("old", version);

@@ -178,20 +178,20 @@ const Operation kOperations[] = {
     {"SensorCheck", nullptr, [](ISensorController& c) { std::string r = "(1,2,3)"; return c.SensorCheck(r) == 0; }, {}, false, ""},
     {"getCmdExecStatus", nullptr, [](ISensorController& c) { return reads([&](int& s) { return c.getCmdExecStatus(34, s); }, 1); }, {}, false, ""},
     {"setParametersText", nullptr, [](ISensorController& c) { return c.setParameters("(2337," + std::to_string(fresh()) + ")", true) == 0; }, {}, false, kProcessorFailed},
-    {"setParameter", nullptr, [](ISensorController& c) { return c.setParameter(2353, fresh(), true) == 0; }, {}, false, kProcessorFailed},
-    {"restore", [](ISensorController& c) { c.setParameter(34, fresh(), false); }, [](ISensorController& c) { return c.restore(34) == 0; }, {}, false, kProcessorFailed},
+    {"setParameter", nullptr, [](ISensorController& c) { return c.setParameter(KEY_CONTRAST, fresh(), true) == 0; }, {}, false, kProcessorFailed},
+    {"restore", [](ISensorController& c) { c.setParameter(KEY_BRIGHTNESS, fresh(), false); }, [](ISensorController& c) { return c.restore(KEY_BRIGHTNESS) == 0; }, {}, false, kProcessorFailed},
     {"restoreAeMode", nullptr, [](ISensorController& c) { return c.restoreAeMode(); }, {}, false, kProcessorFailed},
-    {"resetToLastParameters", [](ISensorController& c) { c.flush(); c.setParameter(34, fresh(), true); }, [](ISensorController& c) { return c.resetToLastParameters(); }, {}, false, kProcessorFailed},
+    {"resetToLastParameters", [](ISensorController& c) { c.flush(); c.setParameter(KEY_BRIGHTNESS, fresh(), true); }, [](ISensorController& c) { return c.resetToLastParameters(); }, {}, false, kProcessorFailed},
     {"setParamScheme", [](ISensorController& c) { c.setParamScheme(0); }, [](ISensorController& c) { return c.setParamScheme(1); }, {}, true, kAssertion},
     {"setDNMode", nullptr, [](ISensorController& c) { return c.setDNMode(fresh()); }, {}, false, kProcessorFailed},
-    {"setMirrorMode", [](ISensorController& c) { c.setParameter(2384, 0, true); }, [](ISensorController& c) { return c.setMirrorMode(1); }, {}, false, kProcessorFailed},
+    {"setMirrorMode", [](ISensorController& c) { c.setParameter(KEY_MIRROR, 0, true); }, [](ISensorController& c) { return c.setMirrorMode(1); }, {}, false, kProcessorFailed},
     {"setWhiteMode", nullptr, [](ISensorController& c) { return c.setWhiteMode(fresh()); }, {}, false, kProcessorFailed},
-    {"setIRSwitch", [](ISensorController& c) { c.setParameter(160, 0, true); c.setParameter(170, 0, true); }, [](ISensorController& c) { return c.setIRSwitch(1); }, {}, false, ""},
-    {"setWhiteSwitch", [](ISensorController& c) { c.setParameter(160, 0, true); c.setParameter(170, 0, true); }, [](ISensorController& c) { return c.setWhiteSwitch(1); }, {}, false, ""},
-    {"getShutterValue", [](ISensorController& c) { c.setParameter(49, 2, true); }, [](ISensorController& c) { return reads([&](int& i) { return c.getShutterValue(i); }, 1); }, {}, false, ""},
-    {"setShutterValue", [](ISensorController& c) { c.setParameter(49, 1, true); }, [](ISensorController& c) { return c.setShutterValue(1); }, {}, false, ""},
-    {"shutterUp", [](ISensorController& c) { c.setParameter(49, 1, true); }, [](ISensorController& c) { return c.shutterUp(); }, {}, false, ""},
-    {"shutterDown", [](ISensorController& c) { c.setParameter(49, 2, true); }, [](ISensorController& c) { return c.shutterDown(); }, {}, false, ""},
+    {"setIRSwitch", [](ISensorController& c) { c.setParameter(KEY_IR_SWITCH, 0, true); c.setParameter(KEY_WHITE_SWITCH, 0, true); }, [](ISensorController& c) { return c.setIRSwitch(1); }, {}, false, ""},
+    {"setWhiteSwitch", [](ISensorController& c) { c.setParameter(KEY_IR_SWITCH, 0, true); c.setParameter(KEY_WHITE_SWITCH, 0, true); }, [](ISensorController& c) { return c.setWhiteSwitch(1); }, {}, false, ""},
+    {"getShutterValue", [](ISensorController& c) { c.setParameter(KEY_MAX_SHUTTER, 2, true); }, [](ISensorController& c) { return reads([&](int& i) { return c.getShutterValue(i); }, 1); }, {}, false, ""},
+    {"setShutterValue", [](ISensorController& c) { c.setParameter(KEY_MAX_SHUTTER, 1, true); }, [](ISensorController& c) { return c.setShutterValue(1); }, {}, false, ""},
+    {"shutterUp", [](ISensorController& c) { c.setParameter(KEY_MAX_SHUTTER, 1, true); }, [](ISensorController& c) { return c.shutterUp(); }, {}, false, ""},
+    {"shutterDown", [](ISensorController& c) { c.setParameter(KEY_MAX_SHUTTER, 2, true); }, [](ISensorController& c) { return c.shutterDown(); }, {}, false, ""},
     {"getSensorParamRange", nullptr, [](ISensorController& c) { int d = 0; std::string r; return c.getSensorParamRange(49, d, r) && r == "1 2 3"; }, {}, false, kAssertion},
     {"getUIStyleFile", nullptr, [](ISensorController& c) { return contains(c.getUIStyleFile(), "<Item id=\"34\""); }, {}, true, kAssertion},
     {"focusFar", nullptr, [](ISensorController& c) { return c.focusFar(); }, {IA_CMD_AUTO_FOCUS_MODE}, false, ""},
@@ -288,7 +288,7 @@ TEST_F(Faults, InitAndResetRideOverAFailingCommandWithSetsEqualToTheirFiles) {
         EXPECT_EQ("", setsUnlikeTheirFiles());
         bool reset = false;
         out += stdoutOf([&] {
-            m_pController->setParameter(2353, fresh(), true);
+            m_pController->setParameter(KEY_CONTRAST, fresh(), true);
             m_pController->flush();
             reset = m_pController->resetParameters();
         });
@@ -300,8 +300,8 @@ TEST_F(Faults, InitAndResetRideOverAFailingCommandWithSetsEqualToTheirFiles) {
             EXPECT_EQ(factory, decodeSet(schemeFile(s))) << "scheme " << s;
         }
         EXPECT_EQ("", setsUnlikeTheirFiles());
-        stdoutOf([&] { EXPECT_EQ(0, m_pController->setParameter(34, 77, true)); });
-        EXPECT_EQ(77, lastSet(34));
+        stdoutOf([&] { EXPECT_EQ(0, m_pController->setParameter(KEY_BRIGHTNESS, 77, true)); });
+        EXPECT_EQ(77, lastSet(KEY_BRIGHTNESS));
     }
 }
 
@@ -331,14 +331,14 @@ const SaveFault kSaveFaults[] = {{"OpenFails", platform::fileOpen, 0},
 TEST_F(Faults, FailedSaveLeavesThePreviousFileWholeForTheNextInit) {
     ISensorController& c = begin();
     stdoutOf([&] {
-        ASSERT_EQ(0, c.setParameter(34, 77, true));
+        ASSERT_EQ(0, c.setParameter(KEY_BRIGHTNESS, 77, true));
         ASSERT_EQ(0, c.flush());
     });
     const std::string saved = schemeFile(0);
     for (const SaveFault& fault : kSaveFaults) {
         SCOPED_TRACE(fault.name);
         int ret = -1;
-        stdoutOf([&] { ASSERT_EQ(0, m_pController->setParameter(34, 88, true)); });
+        stdoutOf([&] { ASSERT_EQ(0, m_pController->setParameter(KEY_BRIGHTNESS, 88, true)); });
         platform::failFileOperation(fault.op, "sensor0.cfg", fault.afterBytes);
         std::string out = stdoutOf([&] { ret = m_pController->flush(); });
         platform::clearFileFaults();
@@ -421,7 +421,7 @@ void saveUntilCut(const CutPoint& point, const ModuleConfigure& module) {
     ISensorController controller;
     controller.setChannelID(1);
     controller.init(module);
-    controller.setParameter(34, 88, true);
+    controller.setParameter(KEY_BRIGHTNESS, 88, true);
     platform::stopFileOperation(point.op, point.path, point.at);
     controller.flush();
     _exit(0);
@@ -430,7 +430,7 @@ void saveUntilCut(const CutPoint& point, const ModuleConfigure& module) {
 TEST_F(Faults, PowerCutDuringFlushLeavesTheOldOrTheNewSetForTheNextInit) {
     ISensorController& c = begin();
     stdoutOf([&] {
-        ASSERT_EQ(0, c.setParameter(34, 77, true));
+        ASSERT_EQ(0, c.setParameter(KEY_BRIGHTNESS, 77, true));
         ASSERT_EQ(0, c.flush());
     });
     const std::string older = schemeFile(0);
@@ -468,7 +468,7 @@ TEST_F(Faults, PowerCutDuringFlushLeavesTheOldOrTheNewSetForTheNextInit) {
         writeFile(std::string(kConfigDir) + "/sensor0.cfg", older);
     }
     restart();
-    stdoutOf([&] { EXPECT_EQ(0, m_pController->setParameter(34, 99, true)); });
+    stdoutOf([&] { EXPECT_EQ(0, m_pController->setParameter(KEY_BRIGHTNESS, 99, true)); });
     EXPECT_EQ(0, m_pController->flush());
     EXPECT_EQ(kConfigFiles, dirEntries(hostPath(kConfigDir))) << "the next save takes the rest";
 }

@@ -157,7 +157,7 @@ TEST_F(Pipeline, DayNightKeysAreAppliedOnlyInTheDayScheme) {
 
 TEST_F(Pipeline, ThermalMirrorIsRecordedEvenWhenTheProcessorFails) {
     begin("thermal", 2);
-    iasim::failCommand(1, 2384, -7);
+    iasim::failCommand(1, IA_CMD_UI_MIRROR, -7);
     EXPECT_EQ(0, set("(2384,1)(34,9)"));
     EXPECT_EQ(Records({{1}}), setsOf(2384));
     EXPECT_EQ(std::vector<Note>({{1, 2384, 1}}), m_objVideo.notifications());
@@ -204,12 +204,12 @@ TEST_F(Pipeline, KeyWithoutMapRowIsReportedAndSentAsItsOwnCommand) {
 
 TEST_F(Pipeline, MissingLampKeysReadAsMinusOneOthersAskTheProcessor) {
     ISensorController& controller = begin("thermal", 2);  // its set holds neither 161 nor 162
-    iasim::setValue(1, 162, 33);
+    iasim::setValue(1, KEY_IR_AUTO_STRG_NEAR, 33);
     int nVal = 0;
-    EXPECT_TRUE(controller.getParameter(161, nVal));
+    EXPECT_TRUE(controller.getParameter(KEY_IR_MODE, nVal));
     EXPECT_EQ(-1, nVal);
     EXPECT_TRUE(setsOf(161, IA_CMD_OPT_GET).empty());
-    EXPECT_TRUE(controller.getParameter(162, nVal));
+    EXPECT_TRUE(controller.getParameter(KEY_IR_AUTO_STRG_NEAR, nVal));
     EXPECT_EQ(33, nVal);
 }
 
@@ -217,17 +217,17 @@ TEST_F(Pipeline, ControllerWithoutInitAnswersWithoutTouchingItsTables) {
     ISensorController controller;
     stdoutOf([&] { EXPECT_EQ(0, controller.setParameters("(34,1)", true)); });
     EXPECT_TRUE(iasim::calls().empty());
-    stdoutOf([&] { EXPECT_EQ(0, controller.setParameter(34, 1, true)); });
-    iasim::setValue(0, 34, 21);
+    stdoutOf([&] { EXPECT_EQ(0, controller.setParameter(KEY_BRIGHTNESS, 1, true)); });
+    iasim::setValue(0, KEY_BRIGHTNESS, 21);
     int nVal = 0;
-    EXPECT_TRUE(controller.getParameter(34, nVal));
+    EXPECT_TRUE(controller.getParameter(KEY_BRIGHTNESS, nVal));
     EXPECT_EQ(21, nVal);
     std::string text = "x";
     EXPECT_TRUE(controller.getAllParameters(text));
     EXPECT_EQ("x", text);
     u32 nCached = 5;
-    EXPECT_EQ(-2, controller.setKeyValToCache(0, 34, 1, true));
-    EXPECT_EQ(-1, controller.getKeyValFromCache(0, 34, nCached));
+    EXPECT_EQ(-2, controller.setKeyValToCache(0, KEY_BRIGHTNESS, 1, true));
+    EXPECT_EQ(-1, controller.getKeyValFromCache(0, KEY_BRIGHTNESS, nCached));
     EXPECT_EQ(5u, nCached);
 }
 
@@ -257,14 +257,14 @@ TEST_F(Pipeline, HiddenWdrAndBeawayRecordOffAndSendNothing) {
 
 TEST_F(Pipeline, WdrChangeIsBracketedAndAnswersWithItsOwnNotification) {
     begin();
-    iasim::failCommand(0, 2368, -9);
+    iasim::failCommand(0, IA_CMD_WDR_MODE, -9);
     EXPECT_EQ(0, set("(2368,1)"));
     EXPECT_TRUE(contains(m_strOut, failed("SNS_SUCCESS == doIaCmd(p_nKey, p_nDir, p_pVal)")));
     EXPECT_EQ(std::vector<Note>({{1, 2370, 0}, {1, 2368, 1}, {1, 2370, 1}}),
               m_objVideo.notifications());
     EXPECT_EQ(1, value(2368));
 
-    iasim::failCommand(0, 2368, 0);
+    iasim::failCommand(0, IA_CMD_WDR_MODE, 0);
     m_objVideo.failNotifications(5);
     EXPECT_EQ(-2368, set("(2368,2)"));
     EXPECT_EQ(Records({{1}, {2}}), setsOf(2368));
@@ -361,13 +361,13 @@ TEST_F(Pipeline, BeawayRetellsTheMirrorToTheVideoModuleOnly) {
 TEST_F(Pipeline, CacheWritesNeverLeaveTheTable) {
     ISensorController& controller = begin();
     u32 nVal = 5;
-    EXPECT_EQ(-2, controller.setKeyValToCache(kSchemeSum + 1, 34, 1, true));
-    EXPECT_EQ(-2, controller.setKeyValToCache(kSchemeSum, 34, 1, false));
-    EXPECT_EQ(-1, controller.getKeyValFromCache(kSchemeSum + 1, 34, nVal));
+    EXPECT_EQ(-2, controller.setKeyValToCache(kSchemeSum + 1, KEY_BRIGHTNESS, 1, true));
+    EXPECT_EQ(-2, controller.setKeyValToCache(kSchemeSum, KEY_BRIGHTNESS, 1, false));
+    EXPECT_EQ(-1, controller.getKeyValFromCache(kSchemeSum + 1, KEY_BRIGHTNESS, nVal));
     EXPECT_EQ(5u, nVal);
-    int nIndex = controller.setKeyValToCache(kSchemeSum, 34, 77, true);
+    int nIndex = controller.setKeyValToCache(kSchemeSum, KEY_BRIGHTNESS, 77, true);
     EXPECT_GE(nIndex, 0);
-    EXPECT_EQ(nIndex, controller.getKeyValFromCache(kSchemeSum, 34, nVal));
+    EXPECT_EQ(nIndex, controller.getKeyValFromCache(kSchemeSum, KEY_BRIGHTNESS, nVal));
     EXPECT_EQ(77u, nVal);
     EXPECT_EQ(50, value(34));
 }

@@ -113,9 +113,9 @@ TEST_F(RestoreReset, ThermalCameraFlushesItsOwnSchemeFile) {
 TEST_F(RestoreReset, RestoreResendsTheRecordedValueAndRefusesKeysWithoutOne) {
     start();
     set("(34,60)");
-    stdoutOf([&] { c().setParameter(34, 80, false); });
+    stdoutOf([&] { c().setParameter(KEY_BRIGHTNESS, 80, false); });
     iasim::clearCalls();
-    stdoutOf([&] { EXPECT_EQ(0, c().restore(34)); });
+    stdoutOf([&] { EXPECT_EQ(0, c().restore(KEY_BRIGHTNESS)); });
     EXPECT_EQ(Sets({{34, 60}}), sets());
     EXPECT_EQ(60, value(34));
 
@@ -123,17 +123,17 @@ TEST_F(RestoreReset, RestoreResendsTheRecordedValueAndRefusesKeysWithoutOne) {
     std::string out = stdoutOf([&] { EXPECT_EQ(-1, c().restore(12)); });
     EXPECT_TRUE(contains(out, "restore key(12) failed!")) << out;
     ISensorController bare;  // no scheme is current
-    stdoutOf([&] { EXPECT_EQ(-1, bare.restore(34)); });
+    stdoutOf([&] { EXPECT_EQ(-1, bare.restore(KEY_BRIGHTNESS)); });
     EXPECT_TRUE(iasim::calls().empty());
 }
 
 TEST_F(RestoreReset, RestoreAeModeStopsAtAFailingFocusMode) {
     start("dome");
-    iasim::failCommand(0, 1536, -1);
+    iasim::failCommand(0, IA_CMD_AUTO_FOCUS_MODE, -1);
     iasim::clearCalls();
     stdoutOf([&] { EXPECT_FALSE(c().restoreAeMode()); });
     EXPECT_EQ(Sets({{1536, 0}}), sets());
-    iasim::failCommand(0, 1536, 0);
+    iasim::failCommand(0, IA_CMD_AUTO_FOCUS_MODE, 0);
     iasim::clearCalls();
     stdoutOf([&] { EXPECT_TRUE(c().restoreAeMode()); });
     EXPECT_EQ(Sets({{1536, 0}, {16, 0}}), sets());
@@ -165,7 +165,7 @@ TEST_F(RestoreReset, ResetWritesTheDefaultsOfAFreshStartIntoEveryFile) {
     EXPECT_EQ(fresh, files());
     EXPECT_EQ(0, scheme());
     EXPECT_EQ(50, value(34));
-    EXPECT_EQ(50, lastSet(34)) << "the processor has the factory value again";
+    EXPECT_EQ(50, lastSet(KEY_BRIGHTNESS)) << "the processor has the factory value again";
 }
 
 TEST_F(RestoreReset, ResetWhileTheThreadSwitchesByDayAndNightDoesNotDeadlock) {
@@ -237,10 +237,10 @@ TEST_F(RestoreReset, MirrorModeIsSavedOnlyWhenTheProcessorTookIt) {
     start();
     const std::string before = schemeFile(0);
     set("(34,70)");
-    iasim::failCommand(0, 2384, -1);
+    iasim::failCommand(0, IA_CMD_UI_MIRROR, -1);
     stdoutOf([&] { EXPECT_FALSE(c().setMirrorMode(1)); });
     EXPECT_EQ(before, schemeFile(0));
-    iasim::failCommand(0, 2384, 0);
+    iasim::failCommand(0, IA_CMD_UI_MIRROR, 0);
     stdoutOf([&] { EXPECT_TRUE(c().setMirrorMode(1)); });
     EXPECT_EQ(withValue(withValue(before, 34, 70), 2384, 1), schemeFile(0));
 }

@@ -6,10 +6,12 @@
 #include "KeyNames.h"
 #include "StyleView.h"
 #include "sensor/SensorFile.h"
+#include "sensor/SensorKeys.h"
 
 namespace {
 
-const int kSchemeKeys[] = {8000, 8001, 8002, 8003, 8004};
+const u32 kSchemeKeys[] = {KEY_SCHEME_MODE, KEY_SCHEME_START_HOUR, KEY_SCHEME_START_MIN,
+                           KEY_SCHEME_END_HOUR, KEY_SCHEME_END_MIN};
 
 std::string nameOf(const StyleSetting& setting) {
     std::string name = "setting " + (setting.hasId ? setting.id : std::string("without id"));
@@ -60,7 +62,7 @@ void checkSetting(const StyleSetting& setting, std::vector<std::string>& problem
     }
     int key = 0;
     if (parseInt(setting.id, key) && !isMappedKey(static_cast<u32>(key)) &&
-        keyName(static_cast<u32>(key)) != "-partner") {
+        !isLightTypePartnerKey(static_cast<u32>(key))) {
         problems.push_back(nameOf(setting) + ": key " + setting.id +
                            " is neither in the key-command map nor a partner key");
     }

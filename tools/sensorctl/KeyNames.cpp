@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "sensor/ISensorController.h"
+#include "sensor/SensorKeys.h"
 
 namespace {
 
@@ -15,6 +16,14 @@ const keycmd* keyRow(u32 key) {
     }
     return nullptr;
 }
+
+struct PartnerName {
+    u32 key;
+    const char* name;
+};
+#define PARTNER_NAME_(name, key) {key, #name},
+const PartnerName kPartnerNames[] = {SENSOR_PARTNER_KEYS(PARTNER_NAME_)};
+#undef PARTNER_NAME_
 
 }  // namespace
 
@@ -38,5 +47,10 @@ std::string keyName(u32 key) {
     if (row) {
         return std::string(row->name, strnlen(row->name, sizeof(row->name)));
     }
-    return isLightTypePartnerKey(key) ? "-partner" : "-";
+    for (const PartnerName& partner : kPartnerNames) {
+        if (partner.key == key) {
+            return partner.name;
+        }
+    }
+    return "-";
 }

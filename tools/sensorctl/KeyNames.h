@@ -10,8 +10,8 @@
 const keycmd* keyCmdMap();
 // Whether the map has a row for key.
 bool isMappedKey(u32 key);
-// The map's name of key; "-partner" for an intelligent-light partner key,
-// "-" for a key the module does not know.
+// The map's name of key, or the name of a partner key the map has no row
+// for; "-" for a key the module does not know.
 std::string keyName(u32 key);
 
 #endif
