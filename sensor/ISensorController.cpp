@@ -432,10 +432,11 @@ int ISensorController::sensorThread() {
         wait(TalvexTime(0, 10000));
         return 0;
     }
-    return decideScheme();
+    return decideScheme(SNS_OPERATION);
 }
 
-int ISensorController::decideScheme() {
+// The tick's decision; its reports are the tick's (op).
+int ISensorController::decideScheme(const SnsOperation& op) {
     if (m_nParamMode == 0) {
         return 0;
     }
@@ -446,22 +447,22 @@ int ISensorController::decideScheme() {
         if (nScheme == m_nCurScheme || hasFlag(SNS_BUSY_MASK)) {
             return 0;
         }
-        SNS_DBG(0, "SCHEME: auto switch_to(%d)\n", nScheme);
-        SNS_ASSERT(SNS_SUCCESS == switch_to(nScheme), "nScheme(%d)\n", nScheme);
+        SNS_DBG_FOR(op, 0, "SCHEME: auto switch_to(%d)\n", nScheme);
+        SNS_ASSERT_FOR(op, SNS_SUCCESS == switch_to(nScheme), "nScheme(%d)\n", nScheme);
         return 0;
     }
     if (m_bSchemeBySchedule) {
-        return decideBySchedule();
+        return decideBySchedule(op);
     }
     return 0;
 }
 
 // Schedule mode: the scheme whose window holds the time, else scheme 0; a
 // licence-plate camera follows day and night outside every window.
-int ISensorController::decideBySchedule() {
+int ISensorController::decideBySchedule(const SnsOperation& op) {
     int nScheme = 0;
     int nSchedule = 0;
-    SNS_ASSERT(SNS_SUCCESS == judgeCurScheme(nScheme, nSchedule), "nScheme(%d)\n", nScheme);
+    SNS_ASSERT_FOR(op, SNS_SUCCESS == judgeCurScheme(nScheme, nSchedule), "nScheme(%d)\n", nScheme);
     if (m_bLprDevice && nSchedule == 0) {
         int nState = 0;
         getDNState(nState);
@@ -477,11 +478,11 @@ int ISensorController::decideBySchedule() {
         if ((nSchedule == m_nLastSchedule && nScheme == m_nCurScheme) || hasFlag(SNS_BUSY_MASK)) {
             return 0;
         }
-        SNS_DBG(0, "SCHEME: auto switch_to(%d)\n", nScheme);
+        SNS_DBG_FOR(op, 0, "SCHEME: auto switch_to(%d)\n", nScheme);
         if (m_nLastSchedule == nSchedule) {
-            SNS_ASSERT(SNS_SUCCESS == switch_to(nScheme), "nScheme(%d)\n", nScheme);
+            SNS_ASSERT_FOR(op, SNS_SUCCESS == switch_to(nScheme), "nScheme(%d)\n", nScheme);
         } else {
-            SNS_ASSERT(SNS_SUCCESS == switch_to(nScheme, true), "nScheme(%d)\n", nScheme);
+            SNS_ASSERT_FOR(op, SNS_SUCCESS == switch_to(nScheme, true), "nScheme(%d)\n", nScheme);
         }
         m_nLastSchedule = nSchedule;
         return 0;
@@ -489,8 +490,8 @@ int ISensorController::decideBySchedule() {
     if (nScheme == m_nCurScheme || hasFlag(SNS_BUSY_MASK)) {
         return 0;
     }
-    SNS_DBG(0, "SCHEME: auto switch_to(%d)\n", nScheme);
-    SNS_ASSERT(SNS_SUCCESS == switch_to(nScheme), "nScheme(%d)\n", nScheme);
+    SNS_DBG_FOR(op, 0, "SCHEME: auto switch_to(%d)\n", nScheme);
+    SNS_ASSERT_FOR(op, SNS_SUCCESS == switch_to(nScheme), "nScheme(%d)\n", nScheme);
     return 0;
 }
 
@@ -590,7 +591,7 @@ int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nKeyValNum, bool p
             continue;
         }
         int nRet = SNS_SUCCESS;
-        PairOutcome outcome = applyPair(pair, i, nRet);
+        PairOutcome outcome = applyPair(pair, i, nRet, SNS_OPERATION);
         if (outcome == PAIR_FAILED) {
             return nRet;
         }
@@ -609,7 +610,7 @@ int ISensorController::setParameters(KeyVal* p_pKeyval, u32 p_nKeyValNum, bool p
 
 // One pair of a batch; a failing handler leaves its negated key in p_nRet.
 ISensorController::PairOutcome ISensorController::applyPair(KeyVal& p_stPair, u32 p_nIndex,
-                                                            int& p_nRet) {
+                                                            int& p_nRet, const SnsOperation& op) {
     u32 nKey = p_stPair.key;
     if (isRecordedOnly(nKey)) {
         return PAIR_APPLIED;
@@ -637,7 +638,7 @@ ISensorController::PairOutcome ISensorController::applyPair(KeyVal& p_stPair, u3
         return PAIR_APPLIED;
     }
     const int32_t nValue = p_stPair.value;
-    p_nRet = dispatch(p_stPair, nApplyKey, p_nIndex);
+    p_nRet = dispatch(p_stPair, nApplyKey, p_nIndex, op);
     if (p_nRet != SNS_SUCCESS) {
         return PAIR_FAILED;
     }
@@ -705,11 +706,12 @@ bool ISensorController::resolveLightType(const KeyVal& p_stPair, u32& p_nApplyKe
 }
 
 // The handler of the key's row; 0, or the row's key negated when it fails.
-int ISensorController::dispatch(KeyVal& p_stPair, u32 nKey, u32 p_nIndex) {
+// Its reports are setParameters' (op).
+int ISensorController::dispatch(KeyVal& p_stPair, u32 nKey, u32 p_nIndex, const SnsOperation& op) {
     keycmd stKeyCmdTmp;
     if (findFromKeyCmdMap(m_pKeyCmdMap, nKey, stKeyCmdTmp) == -1) {
-        SNS_ASSERT_AS(false, "-1 != findFromKeyCmdMap(m_pKeyCmdMap, nKey, stKeyCmdTmp)",
-                      "p_pKeyval[%u].key(%u)", p_nIndex, nKey);
+        SNS_ASSERT_AS_FOR(op, false, "-1 != findFromKeyCmdMap(m_pKeyCmdMap, nKey, stKeyCmdTmp)",
+                          "p_pKeyval[%u].key(%u)", p_nIndex, nKey);
         SNS_PRINT(32, "not find (%d) \n", nKey);
         stKeyCmdTmp = fallbackRow(nKey);
     }
@@ -724,8 +726,9 @@ int ISensorController::dispatch(KeyVal& p_stPair, u32 nKey, u32 p_nIndex) {
         return SNS_SUCCESS;
     }
     if (nRet == -1 || nRet == -4 || nRet == -5) {
-        SNS_ERR(0, "set %.32s (%d,%d) func:%.64s ia_cmd:%d ~~~failed ia_ret=%d\n", stKeyCmdTmp.name,
-                stKeyCmdTmp.key, p_stPair.value, stKeyCmdTmp.func, stKeyCmdTmp.ia_cmd, nRet);
+        SNS_ERR_FOR(op, 0, "set %.32s (%d,%d) func:%.64s ia_cmd:%d ~~~failed ia_ret=%d\n",
+                    stKeyCmdTmp.name, stKeyCmdTmp.key, p_stPair.value, stKeyCmdTmp.func,
+                    stKeyCmdTmp.ia_cmd, nRet);
     }
     return -static_cast<int>(stKeyCmdTmp.key);
 }
@@ -1259,15 +1262,15 @@ bool ISensorController::resetToLastParameters() {
     if (static_cast<u32>(m_nCurScheme.load()) >= m_stSysConf.nSchemeSum) {
         return true;
     }
-    std::string szTmp = schemeFileName(m_nCurScheme);
+    char szTmp[256];
+    snprintf(szTmp, sizeof(szTmp), "%s", schemeFileName(m_nCurScheme).c_str());
     if (!currentSet() || !m_pstKeyValTmp) {
         return true;
     }
     setFlag(reset_last_flag);
     memcpy(m_pstKeyValTmp, m_ppUserKeyVal[m_nCurScheme], sizeof(KeyVal) * m_nKeyValSum);
-    // clang-format off
-    SNS_ASSERT(SNS_SUCCESS == keyValFromFile(&szTmp[0], m_pstKeyValTmp, m_nKeyValSum), "szTmp(%s), m_nKeyValSum(%d)\n", szTmp.c_str(), m_nKeyValSum);
-    // clang-format on
+    SNS_ASSERT(SNS_SUCCESS == keyValFromFile(szTmp, m_pstKeyValTmp, m_nKeyValSum),
+               "szTmp(%s), m_nKeyValSum(%d)\n", szTmp, m_nKeyValSum);
     int nRet = setParameters(m_pstKeyValTmp, m_nKeyValSum, true);
     clearFlag(reset_last_flag);
     return nRet == SNS_SUCCESS;
@@ -1640,8 +1643,9 @@ bool ISensorController::shutterDown() {
 }
 
 // The entry of a language, else the first entry; null when the table is empty.
-const UILanguage* ISensorController::findLanguage(int LanguageId) {
-    SNS_DBG(0, "LanguageId(%d)\n", LanguageId);
+// Its report is the asking operation's (op).
+const UILanguage* ISensorController::findLanguage(int LanguageId, const SnsOperation& op) {
+    SNS_DBG_FOR(op, 0, "LanguageId(%d)\n", LanguageId);
     if (!m_stSysConf.pstUILanguage || m_stSysConf.nUILanguageNum == 0) {
         return nullptr;
     }
@@ -1655,13 +1659,13 @@ const UILanguage* ISensorController::findLanguage(int LanguageId) {
 
 std::string ISensorController::getUICommonFile(int LanguageId) {
     TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
-    const UILanguage* language = findLanguage(LanguageId);
+    const UILanguage* language = findLanguage(LanguageId, SNS_OPERATION);
     return language && language->szCommonFile ? language->szCommonFile : "";
 }
 
 std::string ISensorController::getUILanguageFile(int LanguageId) {
     TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
-    const UILanguage* language = findLanguage(LanguageId);
+    const UILanguage* language = findLanguage(LanguageId, SNS_OPERATION);
     return language && language->szLanguageFile ? language->szLanguageFile : "";
 }
 

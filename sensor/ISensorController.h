@@ -19,6 +19,7 @@
 #include "sensor/SensorKeyVal.h"
 #include "sensor/SensorKeys.h"
 #include "sensor/sensor.h"
+#include "support/SensorDebug.h"
 
 class ISensorController;
 
@@ -194,8 +195,8 @@ class ISensorController {
   private:
     enum PairOutcome { PAIR_APPLIED, PAIR_DROPPED, PAIR_FAILED };
 
-    int decideScheme();
-    int decideBySchedule();
+    int decideScheme(const SnsOperation& op);
+    int decideBySchedule(const SnsOperation& op);
     void createSchemeFiles();
     void applySchemeMode(int p_nMode);
     void watchStreams(const MachineInfo& p_objMachineInfo);
@@ -209,11 +210,11 @@ class ISensorController {
     void indexKeyCmdMap();
     int findKeyCmdRow(const keycmd* p_pKeyCmdMap, u32 p_nKey) const;
     u32 cachedValue(u32 p_nKey, u32 p_nFallback);
-    PairOutcome applyPair(KeyVal& p_stPair, u32 p_nIndex, int& p_nRet);
+    PairOutcome applyPair(KeyVal& p_stPair, u32 p_nIndex, int& p_nRet, const SnsOperation& op);
     bool applyCamera2Direct(KeyVal& p_stPair);
     bool resolveLightType(const KeyVal& p_stPair, u32& p_nApplyKey);
     void copySharedValue(u32 p_nKey, int32_t p_nValue);
-    int dispatch(KeyVal& p_stPair, u32 nKey, u32 p_nIndex);
+    int dispatch(KeyVal& p_stPair, u32 nKey, u32 p_nIndex, const SnsOperation& op);
     static keycmd fallbackRow(u32 nKey);
     void waitWhileBusy();
     std::string schemeFileName(int p_nScheme) const;
@@ -226,7 +227,7 @@ class ISensorController {
     int shutterSteps(int* p_pSteps);
     bool currentShutterIndex(const int* p_pSteps, int p_nSteps, int& p_nIndex);
     bool stepShutter(int p_nStep);
-    const UILanguage* findLanguage(int LanguageId);
+    const UILanguage* findLanguage(int LanguageId, const SnsOperation& op);
     ModuleConfigure storedModuleConfigure() const;
     void readModuleConfigure(ModuleConfigure& p_objModuleConfigure) const;
     void setFlag(uint8_t p_nBit) { m_nFlags.fetch_or(p_nBit); }

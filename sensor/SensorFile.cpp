@@ -22,7 +22,6 @@ const char* const kVersionFile = "/mnt/mtd/code/config_file/snsversion.cfg";
 static_assert(sizeof(u32) == 4, "the version file holds one 4-byte number");
 const int kSelectorCompareLen = 5;
 
-
 // The value of a field: the characters between the first "=" after the
 // field's name and the first ")" after that "=". Null when there is none.
 const char* findDetailValue(const char* detail, const char* field, size_t& length) {
@@ -86,9 +85,11 @@ bool selectorPieceMatches(const char* piece, const char* nVal) {
 
 // One selector: the detail field named by the attribute holds one of the
 // attribute's comma-separated values (first five characters compared).
-bool selectorMatches(const TiXmlAttribute* modi_attr, const ModuleConfig* moduleConfig) {
-    SNS_DBG(0, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n", modi_attr->Name(),
-            modi_attr->Value());
+// The merge's helpers report under the merge (op).
+bool selectorMatches(const TiXmlAttribute* modi_attr, const ModuleConfig* moduleConfig,
+                     const SnsOperation& op) {
+    SNS_DBG_FOR(op, 0, "modi_attr->Name()(%s), modi_attr->Value()(%s)\n", modi_attr->Name(),
+                modi_attr->Value());
     char nVal[DETAIL_VALUE_LEN] = {0};
     if (getDetailFieldToStr(moduleConfig->szDetail, modi_attr->Name(), nVal) != 0) {
         return false;
@@ -103,24 +104,25 @@ bool selectorMatches(const TiXmlAttribute* modi_attr, const ModuleConfig* module
     if (selectorPieceMatches(modi_attr->Value(), nVal)) {
         return true;
     }
-    SNS_DBG(0, "modi_attr->Name()(%s), modi_attr->Value()(%s) nVal(%s)\n", modi_attr->Name(),
-            modi_attr->Value(), nVal);
+    SNS_DBG_FOR(op, 0, "modi_attr->Name()(%s), modi_attr->Value()(%s) nVal(%s)\n",
+                modi_attr->Name(), modi_attr->Value(), nVal);
     return false;
 }
 
-bool ruleApplies(const TiXmlElement* rule, const ModuleConfig* moduleConfig) {
+bool ruleApplies(const TiXmlElement* rule, const ModuleConfig* moduleConfig,
+                 const SnsOperation& op) {
     for (const TiXmlAttribute* modi_attr = rule->FirstAttribute(); modi_attr;
          modi_attr = modi_attr->Next()) {
-        if (selectorMatches(modi_attr, moduleConfig)) {
+        if (selectorMatches(modi_attr, moduleConfig, op)) {
             return true;
         }
     }
     return false;
 }
 
-void applyRule(StyleDocument& doc_style, TiXmlElement* node_first) {
+void applyRule(StyleDocument& doc_style, TiXmlElement* node_first, const SnsOperation& op) {
     TiXmlElement* node_second = nullptr;
-    if (!SNS_ASSERT(NULL != (node_second = node_first->FirstChildElement()))) {
+    if (!SNS_ASSERT_FOR(op, NULL != (node_second = node_first->FirstChildElement()))) {
         return;
     }
     for (; node_second; node_second = node_second->NextSiblingElement()) {
@@ -138,7 +140,7 @@ std::string printed(const StyleDocument& doc) {
 // Writes the merged document and reads its printed form back into *ui_style.
 // Each merge writes its own file and then moves it to the scratch path, so
 // controllers merging at once never read each other's document.
-void replaceWithPrinted(StyleDocument& doc_style, char** ui_style) {
+void replaceWithPrinted(StyleDocument& doc_style, char** ui_style, const SnsOperation& op) {
     std::string ownFile = uniqueSiblingPath(kMergeFile);
     {
         TXFile file;
@@ -146,7 +148,7 @@ void replaceWithPrinted(StyleDocument& doc_style, char** ui_style) {
             doc_style.SaveFile(file.getFileHandle());
         }
     }
-    SNS_INFO(35, "%s\n", printed(doc_style).c_str());
+    SNS_INFO_FOR(op, 35, "%s\n", printed(doc_style).c_str());
 
     INT64 file_len = getFileLen(ownFile.c_str());
     // Beyond one read the text is refused before the size is formed: on the
@@ -159,10 +161,12 @@ void replaceWithPrinted(StyleDocument& doc_style, char** ui_style) {
         *ui_style = resized;
         memset(*ui_style, 0, static_cast<size_t>(file_len) + 1);
         if (!(loadFromFile(ownFile.c_str(), *ui_style, file_len) > 0)) {
-            SNS_ASSERT_AS(false, "loadFromFile(\"/tmp/merge_style.xml\", *ui_style, file_len) > 0");
+            SNS_ASSERT_AS_FOR(op, false,
+                              "loadFromFile(\"/tmp/merge_style.xml\", *ui_style, file_len) > 0");
         }
     } else {
-        SNS_ASSERT_AS(false, "loadFromFile(\"/tmp/merge_style.xml\", *ui_style, file_len) > 0");
+        SNS_ASSERT_AS_FOR(op, false,
+                          "loadFromFile(\"/tmp/merge_style.xml\", *ui_style, file_len) > 0");
         if (*ui_style) {
             (*ui_style)[0] = '\0';
         }
@@ -218,12 +222,12 @@ int mergeStyle(ModuleConfig* moduleConfig, char** ui_style, char* ui_styleDivers
     if (SNS_ASSERT(NULL != (node_first = doc_style_div.RootElement()))) {
         for (node_first = node_first->FirstChildElement(); node_first;
              node_first = node_first->NextSiblingElement()) {
-            if (ruleApplies(node_first, moduleConfig)) {
-                applyRule(doc_style, node_first);
+            if (ruleApplies(node_first, moduleConfig, SNS_OPERATION)) {
+                applyRule(doc_style, node_first, SNS_OPERATION);
             }
         }
     }
-    replaceWithPrinted(doc_style, ui_style);
+    replaceWithPrinted(doc_style, ui_style, SNS_OPERATION);
     return SNS_SUCCESS;
 }
 
@@ -265,15 +269,16 @@ void keepStyleDefault(TiXmlElement* root, int i, int cmd, ia_dynamic_params_attr
     }
 }
 
+// One command of the list; its reports are getDnaStyle's (op).
 void tailorCommand(int p_channelID, StyleDocument& objStyleXmlDoc,
-                   const ia_dynamic_params_cmds_st& dnaCmdList, int i) {
+                   const ia_dynamic_params_cmds_st& dnaCmdList, int i, const SnsOperation& op) {
     int cmd = dnaCmdList.cmd_list[i];
-    SNS_DBG(0, "dnaCmdList.cmd_list[%d] = cmd(%d)\n", i, cmd);
+    SNS_DBG_FOR(op, 0, "dnaCmdList.cmd_list[%d] = cmd(%d)\n", i, cmd);
     ia_dynamic_params_attr_st dnaParamList;
     memset(&dnaParamList, 0, sizeof(dnaParamList));
     // The reported conditions are the source texts as written here.
     // clang-format off
-    bool ranged = SNS_ASSERT(SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, (ia_cmd_e)dnaCmdList.cmd_list[i], IA_CMD_OPT_GET_PARAM_RNAGE, (void*)(&dnaParamList)));
+    bool ranged = SNS_ASSERT_FOR(op, SNS_SUCCESS == ia_ioctrl_v2(p_channelID-1, (ia_cmd_e)dnaCmdList.cmd_list[i], IA_CMD_OPT_GET_PARAM_RNAGE, (void*)(&dnaParamList)));
     // clang-format on
     if (!ranged) {
         return;  // a setting whose range is unknown keeps what the style says
@@ -281,8 +286,8 @@ void tailorCommand(int p_channelID, StyleDocument& objStyleXmlDoc,
     if (cmd == KEY_MAX_SHUTTER || cmd == KEY_FIX_SHUTTER || cmd == KEY_AUTO_FOCUS_NEAR_LIMIT) {
         keepStyleDefault(objStyleXmlDoc.RootElement(), i, cmd, dnaParamList);
     }
-    SNS_ASSERT(SNS_SUCCESS ==
-               doDnaStyle(objStyleXmlDoc.RootElement(), dnaCmdList.cmd_list[i], &dnaParamList));
+    SNS_ASSERT_FOR(op, SNS_SUCCESS == doDnaStyle(objStyleXmlDoc.RootElement(),
+                                                 dnaCmdList.cmd_list[i], &dnaParamList));
 }
 
 // Acts on every element whose "id" is id, parents before children, without
@@ -305,9 +310,12 @@ int forEachWithId(TiXmlElement* root, int id, const Act& act) {
 }
 
 // Writes the sensor's default and keeps the choices the sensor accepts; -1
-// at a choice without "index" (the choices before it stay handled).
-int tailorChoices(TiXmlElement* setting, int cmd, const ia_dynamic_params_attr_st& param) {
-    SNS_DBG(0, "_________________cmd(%d) default(%d)__________________\n", cmd, param.default_val);
+// at a choice without "index" (the choices before it stay handled). Its
+// reports are doDnaStyle's (op).
+int tailorChoices(TiXmlElement* setting, int cmd, const ia_dynamic_params_attr_st& param,
+                  const SnsOperation& op) {
+    SNS_DBG_FOR(op, 0, "_________________cmd(%d) default(%d)__________________\n", cmd,
+                param.default_val);
     setting->SetAttribute("value", param.default_val);
     TiXmlElement* next = nullptr;
     for (TiXmlElement* choice = setting->FirstChildElement(); choice; choice = next) {
@@ -317,7 +325,7 @@ int tailorChoices(TiXmlElement* setting, int cmd, const ia_dynamic_params_attr_s
             return -1;
         }
         if (!acceptsItem(param, atoi(index))) {
-            SNS_DBG(0, "_________________delete comboitem(%s)__________________\n", index);
+            SNS_DBG_FOR(op, 0, "_________________delete comboitem(%s)__________________\n", index);
             setting->RemoveChild(choice);
         }
     }
@@ -394,8 +402,9 @@ int doDnaStyle(TiXmlElement* root, int cmd, const ia_dynamic_params_attr_st* pst
     if (!pstParam) {
         return 0;
     }
-    return forEachWithId(root, cmd, [cmd, pstParam](TiXmlElement* setting) {
-        return tailorChoices(setting, cmd, *pstParam);
+    const SnsOperation op = SNS_OPERATION;
+    return forEachWithId(root, cmd, [cmd, pstParam, &op](TiXmlElement* setting) {
+        return tailorChoices(setting, cmd, *pstParam, op);
     });
 }
 
@@ -411,7 +420,7 @@ int getDnaStyle(int p_channelID, const char* szStyle, std::string& out, bool p_b
     SNS_DBG(0, "dnaCmdList.cmd_cnt(%d)\n", dnaCmdList.cmd_cnt);
     int commands = clampCount(dnaCmdList.cmd_cnt, IA_DYNAMIC_CMDS_MAX);
     for (int i = 0; i < commands; ++i) {
-        tailorCommand(p_channelID, objStyleXmlDoc, dnaCmdList, i);
+        tailorCommand(p_channelID, objStyleXmlDoc, dnaCmdList, i, SNS_OPERATION);
     }
     if (p_bShowWDRFalg) {
         deleteLastWithId(objStyleXmlDoc.RootElement(), KEY_EMPTY1);
@@ -469,9 +478,10 @@ const char* nameOf(const char* file_name) {
 }
 
 // A file written in full is moved over the old one; a save that fails at any
-// step leaves the old file in place and reports 0 bytes saved.
-bool replaceOrKeep(ReplacingFile& file, const char* file_name) {
-    return SNS_ASSERT(file.commit(), "file_name(%s)\n", nameOf(file_name));
+// step leaves the old file in place and reports 0 bytes saved. The saving
+// operation (op) reports.
+bool replaceOrKeep(ReplacingFile& file, const char* file_name, const SnsOperation& op) {
+    return SNS_ASSERT_FOR(op, file.commit(), "file_name(%s)\n", nameOf(file_name));
 }
 
 }  // namespace
@@ -497,21 +507,22 @@ int loadFromFile(const char* file_name, char* data, INT64 file_len) {
 }
 
 // Opens the replacement of file_name and writes the bytes: the count written.
+// The saving operation (op) reports.
 static int writeReplacement(ReplacingFile& file, const char* file_name, const void* data,
-                            INT64 file_len) {
-    SNS_ASSERT(file.open(file_name, TXFile::modeWrite | TXFile::modeTruncate), "file_name(%s)\n",
-               nameOf(file_name));
+                            INT64 file_len, const SnsOperation& op) {
+    SNS_ASSERT_FOR(op, file.open(file_name, TXFile::modeWrite | TXFile::modeTruncate),
+                   "file_name(%s)\n", nameOf(file_name));
     return transferable(file_len) ? file.write(data, static_cast<int>(file_len)) : 0;
 }
 
 int saveToFile(char* file_name, char* data, INT64 file_len) {
     ReplacingFile file;
-    int nSize = writeReplacement(file, file_name, data, file_len);
+    int nSize = writeReplacement(file, file_name, data, file_len, SNS_OPERATION);
     if (!SNS_ASSERT_AS(file_len == nSize, "file_len == (nSize=file.write(data, file_len))",
                        "file_len(%d)\n", static_cast<int>(file_len))) {
         return nSize;
     }
-    return replaceOrKeep(file, file_name) ? nSize : 0;
+    return replaceOrKeep(file, file_name, SNS_OPERATION) ? nSize : 0;
 }
 
 int keyValFromFile(char* file_name, KeyVal* p_pKeyVal, u32 p_nKeyValNum) {
@@ -530,11 +541,11 @@ int keyValFromFile(char* file_name, KeyVal* p_pKeyVal, u32 p_nKeyValNum) {
 int keyValToFile(char* file_name, KeyVal* p_pKeyVal, u32 p_nKeyValSum) {
     ReplacingFile file;
     INT64 wanted = static_cast<INT64>(sizeof(KeyVal)) * p_nKeyValSum;
-    int nSize = writeReplacement(file, file_name, p_pKeyVal, wanted);
+    int nSize = writeReplacement(file, file_name, p_pKeyVal, wanted, SNS_OPERATION);
     if (SNS_ASSERT_AS(nSize == wanted, "nSize == sizeof(KeyVal)*p_nKeyValSum",
                       "nSize(%d) sizeof(KeyVal) = %d, p_nKeyValNum(%d)\n", nSize,
                       static_cast<int>(sizeof(KeyVal)), static_cast<int>(p_nKeyValSum))) {
-        replaceOrKeep(file, file_name);
+        replaceOrKeep(file, file_name, SNS_OPERATION);
     }
     return SNS_SUCCESS;
 }

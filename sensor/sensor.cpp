@@ -54,18 +54,19 @@ void copyModuleConfig(const ModuleConfigure& p_objModuleConfigure, ModuleConfig&
     copyField(config.szParameters, p_objModuleConfigure.getParameters().c_str());
 }
 
-int readDeviceType() {
+// The helpers of initSysConf report under it (op).
+int readDeviceType(const SnsOperation& op) {
     MachineInfo machineInfo;
     if (!SystemInfoParser::parseMachineInfo(kMachineInfoFile, machineInfo)) {
-        SNS_ASSERT_AS(false,
-                      "SystemInfoParser::parseMachineInfo(\"/mnt/mtd/code/factory_setting/"
-                      "machineinfo.ini\", machineInfo)");
+        SNS_ASSERT_AS_FOR(op, false,
+                          "SystemInfoParser::parseMachineInfo(\"/mnt/mtd/code/factory_setting/"
+                          "machineinfo.ini\", machineInfo)");
     }
     return machineInfo.getDeviceType();
 }
 
 // A whole document as a NUL-terminated heap text; empty when it cannot be read.
-char* loadDocument(const std::string& fileName, const char* failedCheck) {
+char* loadDocument(const std::string& fileName, const char* failedCheck, const SnsOperation& op) {
     INT64 length = getFileLen(fileName.c_str());
     // Beyond one read the document is refused before the size is formed: on
     // the camera size_t has 32 bits, and 4 GiB - 1 plus the terminator would be 0.
@@ -74,11 +75,11 @@ char* loadDocument(const std::string& fileName, const char* failedCheck) {
     }
     char* text = static_cast<char*>(calloc(static_cast<size_t>(length) + 1, 1));
     if (!text) {
-        SNS_ASSERT_AS(false, failedCheck);
+        SNS_ASSERT_AS_FOR(op, false, failedCheck);
         return nullptr;
     }
     if (!(loadFromFile(fileName.c_str(), text, length) > 0)) {
-        SNS_ASSERT_AS(false, failedCheck);
+        SNS_ASSERT_AS_FOR(op, false, failedCheck);
         text[0] = '\0';
     }
     return text;
@@ -110,7 +111,7 @@ int initSysConf(int p_nCameraID, const ModuleConfigure& p_objModuleConfigure,
     getDetailFieldTou32(p_stSysConf->moduleConfig.szDetail, "max_scheme", &nSchemeSum);
     p_stSysConf->nSchemeSum = nSchemeSum;
 
-    p_stSysConf->nDeviceType = readDeviceType();
+    p_stSysConf->nDeviceType = readDeviceType(SNS_OPERATION);
     SNS_ASSERT_AS(
         isAcceptedDeviceType(p_stSysConf->nDeviceType),
         "DeviceType::IPCAMERA == p_stSysConf->nDeviceType || DeviceType::FACE_DETECT == "
@@ -133,11 +134,13 @@ int initSysConf(int p_nCameraID, const ModuleConfigure& p_objModuleConfigure,
     p_stSysConf->szUIStyle =
         loadDocument(strStyleFileName,
                      "loadFromFile(strStyleFileName.c_str(), p_stSysConf->szUIStyle, "
-                     "getFileLen(strStyleFileName.c_str())) > 0");
+                     "getFileLen(strStyleFileName.c_str())) > 0",
+                     SNS_OPERATION);
     char* ui_styleDiversity =
         loadDocument(strStyleDivFileName,
                      "loadFromFile(strStyleDivFileName.c_str(), ui_styleDiversity, "
-                     "getFileLen(strStyleDivFileName.c_str())) > 0");
+                     "getFileLen(strStyleDivFileName.c_str())) > 0",
+                     SNS_OPERATION);
 
     SNS_ASSERT(SNS_SUCCESS ==
                mergeStyle(&p_stSysConf->moduleConfig, &p_stSysConf->szUIStyle, ui_styleDiversity));

@@ -65,6 +65,18 @@ constexpr const char* snsBaseName(const char* path) {
 
 #define SNS_SITE (SnsSite{snsBaseName(__FILE__), __func__, __LINE__, __PRETTY_FUNCTION__})
 
+// The operation a report belongs to. Operators and field tools search the log
+// by operation name, so a check that an operation leaves to one of its
+// helpers still reports under the operation's name (and aborts with its
+// signature): the operation hands SNS_OPERATION to the helper, which reports
+// with the _FOR forms of the macros below.
+struct SnsOperation {
+    const char* function;   // short name, e.g. "mergeStyle"
+    const char* signature;  // full signature, for the abort
+};
+#define SNS_OPERATION (SnsOperation{__func__, __PRETTY_FUNCTION__})
+#define SNS_SITE_FOR(op) (SnsSite{snsBaseName(__FILE__), (op).function, __LINE__, (op).signature})
+
 // Reports a false condition; returns the condition.
 bool snsAssertCheck(bool bRet, const char* condition, const SnsSite& site);
 bool snsAssertCheck(bool bRet, const char* condition, const SnsSite& site, const char* format, ...)
@@ -123,18 +135,30 @@ void snsPlainPrint(int color, const char* format, ...) __attribute__((format(pri
 // is a guarded form of the documented one.
 #define SNS_ASSERT_AS(cond, text, ...) \
     snsAssertCheck(static_cast<bool>(cond), text, SNS_SITE, ##__VA_ARGS__)
+// Both in a helper, reported under operation op.
+#define SNS_ASSERT_FOR(op, cond, ...) \
+    snsAssertCheck(static_cast<bool>(cond), #cond, SNS_SITE_FOR(op), ##__VA_ARGS__)
+#define SNS_ASSERT_AS_FOR(op, cond, text, ...) \
+    snsAssertCheck(static_cast<bool>(cond), text, SNS_SITE_FOR(op), ##__VA_ARGS__)
 
 // The prints format nothing, and evaluate no argument, below their level.
-#define SNS_REPORT_(kind, color, ...)                     \
-    do {                                                  \
-        if (snsKindEnabled(kind)) {                       \
-            snsPrint(kind, color, SNS_SITE, __VA_ARGS__); \
-        }                                                 \
+#define SNS_REPORT_AT_(kind, color, site, ...)        \
+    do {                                              \
+        if (snsKindEnabled(kind)) {                   \
+            snsPrint(kind, color, site, __VA_ARGS__); \
+        }                                             \
     } while (0)
-#define SNS_WARN(color, ...) SNS_REPORT_(SNS_KIND_WARN, color, __VA_ARGS__)
-#define SNS_DBG(color, ...) SNS_REPORT_(SNS_KIND_DBG, color, __VA_ARGS__)
-#define SNS_ERR(color, ...) SNS_REPORT_(SNS_KIND_ERR, color, __VA_ARGS__)
-#define SNS_INFO(color, ...) SNS_REPORT_(SNS_KIND_INFO, color, __VA_ARGS__)
+#define SNS_WARN(color, ...) SNS_REPORT_AT_(SNS_KIND_WARN, color, SNS_SITE, __VA_ARGS__)
+#define SNS_DBG(color, ...) SNS_REPORT_AT_(SNS_KIND_DBG, color, SNS_SITE, __VA_ARGS__)
+#define SNS_ERR(color, ...) SNS_REPORT_AT_(SNS_KIND_ERR, color, SNS_SITE, __VA_ARGS__)
+#define SNS_INFO(color, ...) SNS_REPORT_AT_(SNS_KIND_INFO, color, SNS_SITE, __VA_ARGS__)
+// In a helper, reported under operation op.
+#define SNS_DBG_FOR(op, color, ...) \
+    SNS_REPORT_AT_(SNS_KIND_DBG, color, SNS_SITE_FOR(op), __VA_ARGS__)
+#define SNS_ERR_FOR(op, color, ...) \
+    SNS_REPORT_AT_(SNS_KIND_ERR, color, SNS_SITE_FOR(op), __VA_ARGS__)
+#define SNS_INFO_FOR(op, color, ...) \
+    SNS_REPORT_AT_(SNS_KIND_INFO, color, SNS_SITE_FOR(op), __VA_ARGS__)
 // A debug print inside a loop of an operation that holds a SnsReportScope.
 #define SNS_DBG_IN(scope, color, ...)                             \
     do {                                                          \
