@@ -208,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(Operations, ReportNameTest, testing::ValuesIn(kNameCase
 
 // An abort names the operation's full signature, also from a helper.
 TEST_F(ReportNames, AbortFromAHelperNamesTheOperationsSignature) {
-    testing::FLAGS_gtest_death_test_style = "threadsafe";
+    GTEST_FLAG_SET(death_test_style, "fast");
     setSign("1\n1\n");
     EXPECT_DEATH(styleMergedBy("(lens=a)", kOneTab, kEmptyRule),
                  "int mergeStyle\\(ModuleConfig ?\\*, char ?\\*\\*, char ?\\*\\): Assertion");
