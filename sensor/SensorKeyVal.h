@@ -17,8 +17,9 @@ typedef struct {
 static_assert(sizeof(KeyVal) == 8, "parameter files hold 8-byte records");
 
 // Reads every pair of p_strText into p_pKeyVal, in text order; the caller
-// gives room for every pair the text holds. A pair whose number does not
-// parse repeats the previous pair's number (0 for the first).
+// gives room for every pair the text holds, at most one per ")" of the text
+// (each ")" ends at most one pair, also one before its "("). A pair whose
+// number does not parse repeats the previous pair's number (0 for the first).
 void keyval_str2st(const std::string& p_strText, KeyVal* p_pKeyVal, u32* p_pnKeyValNum);
 // The same, stopping at p_nCapacity records: for texts that come from the
 // network, read into an array of known room.

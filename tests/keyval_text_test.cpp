@@ -44,6 +44,7 @@ TEST(KeyValTextPairs, ReadsPairsInOrderSkippingJunkAndStoppingAtCapacity) {
         {"(7)", 8, "(7,0)"},
         {"(1,2)(x,y)", 8, "(1,2)(1,2)"},
         {"(1,2)(3,4)(5,6)", 2, "(1,2)(3,4)"},
+        {"))(1,2)", 8, "(1,2)(1,2)(1,2)"},  // each ")" ends a pair, also before its "("
         {"(1,2)", 0, ""},
     };
     for (const Case& c : cases) {

@@ -1,6 +1,6 @@
 // The pair text alone: keyval_str2st_bounded into a table of the input's
-// capacity, keyval_str2st into room for every pair, and the text the records
-// print back to, which must read as the same records.
+// capacity, keyval_str2st into room for one record per ")", and the text the
+// records print back to, which must read as the same records.
 #include <string.h>
 
 #include <algorithm>
@@ -34,8 +34,9 @@ int fuzzKeyvalText(const uint8_t* data, size_t size) {
     keyval_str2st_bounded(text, records.data(), &nCount, nCapacity);
     fuzzCheck(nCount <= nCapacity, "keyval_str2st_bounded stops at the capacity");
 
-    // Unbounded, into room for every "(" of the text: the same records first.
-    std::vector<KeyVal> every(std::count(text.begin(), text.end(), '(') + 1);
+    // Unbounded, into the room the text can fill (a record per ")"): the
+    // same records first.
+    std::vector<KeyVal> every(std::count(text.begin(), text.end(), ')') + 1);
     u32 nEvery = 0;
     keyval_str2st(text, every.data(), &nEvery);
     fuzzCheck(nEvery >= nCount && sameRecords(records.data(), every.data(), nCount),
