@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "fixtures/ControllerFixture.h"
+#include "fixtures/Eventually.h"
 #include "fixtures/Reports.h"
 #include "platform/HostSeams.h"
 #include "platform/ia_sim.h"
@@ -61,15 +62,6 @@ Sets sent(uint32_t opt = 0, uint32_t cmd = 0) {
 // Day/night state queries: one per tick in the day/night mode.
 size_t stateQueries() {
     return sent(1, 153).size();
-}
-
-// Polls for what the sensor thread must do: up to 2 s in 1 ms steps.
-template <typename F>
-bool eventually(F condition) {
-    for (int ms = 0; ms < 2000 && !condition(); ++ms) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return condition();
 }
 
 class ControllerTest : public ControllerFixture {

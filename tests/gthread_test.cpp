@@ -10,17 +10,10 @@
 #include <memory>
 #include <thread>
 
+#include "fixtures/Eventually.h"
 #include "support/function.h"
 
 namespace {
-
-// Polls for at most two seconds, in steps of one millisecond.
-bool eventually(const std::function<bool()>& condition) {
-    for (int step = 0; step < 2000 && !condition(); ++step) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return condition();
-}
 
 // Counts what the thread does and records on which thread; the ids are read
 // after stop() has joined it. A body given a thread to stop stops it once.

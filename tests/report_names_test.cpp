@@ -11,6 +11,7 @@
 #include <string>
 
 #include "fixtures/ControllerFixture.h"
+#include "fixtures/Eventually.h"
 #include "fixtures/Reports.h"
 #include "platform/HostSeams.h"
 #include "platform/ia_sim.h"
@@ -101,9 +102,15 @@ const NameCase kNameCases[] = {
      [](ReportNames& t) {
          t.start();
          t.m_pController->setParameters("(8000,2)", true);
-         iasim::setDayNightState(0, 1);
      },
-     [](ReportNames& t) { t.m_pController->sensorThread(); }, "SCHEME: auto switch_to(1)"},
+     [](ReportNames& t) {
+         // The sensor thread's next tick sees the night and switches.
+         iasim::setDayNightState(0, 1);
+         int scheme = 0;
+         EXPECT_TRUE(
+             eventually([&] { return t.m_pController->getParamScheme(scheme) && scheme == 1; }));
+     },
+     "SCHEME: auto switch_to(1)"},
     {"setParameters", "setParameters", [](ReportNames& t) { t.start(); },
      [](ReportNames& t) { t.m_pController->setParameters("(12,1)", false); },
      "-1 != findFromKeyCmdMap(m_pKeyCmdMap, nKey, stKeyCmdTmp)"},
