@@ -19,9 +19,9 @@
 #include "sensor/SensorKeyVal.h"
 #include "sensor/SensorKeys.h"
 #include "sensor/sensor.h"
-#include "support/SensorDebug.h"
 
 class ISensorController;
+struct SnsOperation;  // support/SensorDebug.h: the operation a helper reports for
 
 // A handler carries one parameter change to the processor (and, for some
 // keys, to the video module): command, direction, value or record.

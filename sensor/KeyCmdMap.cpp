@@ -42,6 +42,9 @@ constexpr u32 commandOf(u32 key, u32 command) {
 const KeyCmdRow kRows[] = {SENSOR_KEY_MAP(KEYCMD_ROW_, KEYCMD_ROW_SHOWN_)};
 static_assert(sizeof(kRows) / sizeof(kRows[0]) == KEYCMD_ROWS, "the map has KEYCMD_ROWS rows");
 
+#undef KEYCMD_ROW_
+#undef KEYCMD_ROW_SHOWN_
+
 }  // namespace
 
 // Names longer than their field keep its first 32 characters, unterminated.
