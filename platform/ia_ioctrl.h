@@ -3,6 +3,7 @@
 #define PLATFORM_IA_IOCTRL_H
 
 #include <stdint.h>
+#include <string.h>
 
 // Command numbers. Parameter keys double as commands for most settings (the
 // key-command map holds the number for each key); these are the commands the
@@ -97,6 +98,28 @@ typedef struct {
 
 static_assert(sizeof(dn_thr_st) == 12, "processor record layout");
 static_assert(sizeof(dn_time_st) == 16, "processor record layout");
+
+// Room for any record the processor reads or writes. A value that goes to a
+// command the caller cannot vouch for (a key from the host or a file) is
+// handed over in the first word of a zeroed room, so that a command answering
+// a record never reads or writes past it.
+typedef union {
+    int32_t word;
+    int32_t sensor_check[4];
+    dn_thr_st thr;
+    dn_time_st time;
+    ia_dynamic_params_cmds_st cmds;
+    ia_dynamic_params_attr_st attr;
+    char version[IA_CAMERA_VER_LEN];
+} ia_record_room_u;
+
+// A zeroed room holding the value in its first word.
+inline ia_record_room_u ia_record_room(int32_t word) {
+    ia_record_room_u room;
+    memset(&room, 0, sizeof(room));
+    room.word = word;
+    return room;
+}
 
 // Every effect on the picture goes through here; 0 is success, anything else
 // a failure whose meaning belongs to the processor library.

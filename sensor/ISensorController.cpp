@@ -103,22 +103,32 @@ int translateMirror(int mirror, int beaway) {
     return mirror;
 }
 
-// Takes a mutex for a scope only when no other thread holds it.
-class TryLockGuard {
+// The sensor thread's hold of the controller's mutex for one tick: taken in
+// its turn among host operations (see WorkerTurn), or not at all when a
+// reset or uinit is stopping the thread.
+class TickLockGuard {
   public:
-    explicit TryLockGuard(TXMutex& mutex)
-        : m_objMutex(mutex), m_bHeld(mutex.TryLock(snsBaseName(__FILE__), __LINE__)) {}
-    ~TryLockGuard() {
+    TickLockGuard(TXMutex& mutex, WorkerTurn& turn, const std::function<bool()>& stop)
+        : m_objMutex(mutex), m_bHeld(turn.take(mutex, stop)) {}
+    ~TickLockGuard() {
         if (m_bHeld) {
             m_objMutex.Unlock(snsBaseName(__FILE__), __LINE__);
         }
     }
+    TickLockGuard(const TickLockGuard&) = delete;
+    TickLockGuard& operator=(const TickLockGuard&) = delete;
     bool held() const { return m_bHeld; }
 
   private:
     TXMutex& m_objMutex;
     bool m_bHeld;
 };
+
+// A host operation's hold of the controller's mutex; a tick waiting for the
+// mutex goes first.
+#define SNS_HOST_LOCK_GUARD()       \
+    m_objTickTurn.letWorkerFirst(); \
+    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__)
 
 }  // namespace
 
@@ -139,7 +149,7 @@ ISensorController::ISensorController()
       m_pKeyCmdMap(nullptr),
       m_pKeyCmdIndex(nullptr),
       m_nKeyCmdIndexNum(0),
-      m_nVersion(8),
+      m_nVersion(SNS_PARAM_FILE_VERSION),
       m_pVideoStreamModule(nullptr),
       m_nFlags(0),
       m_nKeyCmdNum(150),
@@ -147,7 +157,9 @@ ISensorController::ISensorController()
       m_bLprDevice(false),
       m_bShowWDRFalg(true),
       m_bSchemeBySchedule(false),
-      m_bSchemeByDayNight(false) {
+      m_bSchemeByDayNight(false),
+      m_bSwitchIncomplete(false),
+      m_bVersionSaved(false) {
     memset(&m_stSysConf, 0, sizeof(m_stSysConf));
     m_pSensorThread = new GThread(
         function<int>(bind_funcobj(&ISensorController::sensorThread, this)), "SensorThread",
@@ -170,6 +182,7 @@ ISensorController::~ISensorController() {
 
 bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
     SnsReportScope reportScope;
+    uinit();  // an initialised controller first releases what it holds
     setFlag(initing_flag);
     clearFlag(inited_flag);
     // clang-format off
@@ -222,7 +235,8 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
 
     createSchemeFiles();
     markFirstRecords();
-    SNS_ASSERT(SNS_SUCCESS == setVersion(m_nVersion), "m_nVersion(%d)\n", m_nVersion);
+    m_bVersionSaved =
+        SNS_ASSERT(SNS_SUCCESS == setVersion(m_nVersion), "m_nVersion(%d)\n", m_nVersion);
 
     m_pKeyCmdMap = new keycmd[std::max<u32>(m_nKeyCmdNum, KEYCMD_ROWS)]();
     buildKeyCmdMap(m_pKeyCmdMap);
@@ -330,6 +344,7 @@ void ISensorController::uinit() {
     m_pstKeyValLpr = nullptr;
     m_pbFirstOfKey = nullptr;
     m_pFctKeyVal = nullptr;
+    m_bSwitchIncomplete = false;
     clearFlag(uniniting_flag | inited_flag);
 }
 
@@ -342,7 +357,7 @@ void ISensorController::setChannelID(int p_nChannelID) {
 
 // Under the lock: resetParameters rebuilds the configuration meanwhile.
 int ISensorController::getSensorType() {
-    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SNS_HOST_LOCK_GUARD();
     return m_stSysConf.moduleConfig.nModuleId;
 }
 
@@ -418,14 +433,16 @@ void ISensorController::indexKeyCmdMap() {
 
 // --- sensor thread ----------------------------------------------------------
 
-// One tick. The decision runs under m_objMutex, taken only when free: a tick
-// that finds a host operation (or a reset stopping this thread) holding it
-// leaves the decision to the next tick.
+// One tick. The decision runs under m_objMutex, taken in the tick's turn: a
+// host calling without pause delays the decision by one operation at most,
+// and a reset or uinit that holds the mutex while it stops this thread makes
+// the tick give up the decision instead of waiting for it.
 int ISensorController::sensorThread() {
     if (!hasFlag(resetting_flag)) {
         wait(TalvexTime(1, 0));
     }
-    TryLockGuard guard(m_objMutex);
+    TickLockGuard guard(m_objMutex, m_objTickTurn,
+                        [this] { return hasFlag(resetting_flag | uniniting_flag); });
     if (!guard.held()) {
         // A reset holding the lock keeps the tick from sleeping: pause briefly
         // instead of spinning until it is done.
@@ -441,10 +458,8 @@ int ISensorController::decideScheme(const SnsOperation& op) {
         return 0;
     }
     if (m_bSchemeByDayNight) {
-        int nState = 0;
-        getDNState(nState);
-        int nScheme = nState != 0 ? 1 : 0;
-        if (nScheme == m_nCurScheme || hasFlag(SNS_BUSY_MASK)) {
+        int nScheme = dayNightScheme();
+        if (schemeInForce(nScheme) || hasFlag(SNS_BUSY_MASK)) {
             return 0;
         }
         SNS_DBG_FOR(op, 0, "SCHEME: auto switch_to(%d)\n", nScheme);
@@ -464,10 +479,8 @@ int ISensorController::decideBySchedule(const SnsOperation& op) {
     int nSchedule = 0;
     SNS_ASSERT_FOR(op, SNS_SUCCESS == judgeCurScheme(nScheme, nSchedule), "nScheme(%d)\n", nScheme);
     if (m_bLprDevice && nSchedule == 0) {
-        int nState = 0;
-        getDNState(nState);
-        nScheme = nState != 0 ? 1 : 0;
-        if ((m_nLastSchedule == 0 && nScheme == m_nCurScheme) || hasFlag(SNS_BUSY_MASK)) {
+        nScheme = dayNightScheme();
+        if ((m_nLastSchedule == 0 && schemeInForce(nScheme)) || hasFlag(SNS_BUSY_MASK)) {
             return 0;
         }
         LPR_switch_to(nScheme);
@@ -475,7 +488,7 @@ int ISensorController::decideBySchedule(const SnsOperation& op) {
         return 0;
     }
     if (m_bLprDevice) {
-        if ((nSchedule == m_nLastSchedule && nScheme == m_nCurScheme) || hasFlag(SNS_BUSY_MASK)) {
+        if ((nSchedule == m_nLastSchedule && schemeInForce(nScheme)) || hasFlag(SNS_BUSY_MASK)) {
             return 0;
         }
         SNS_DBG_FOR(op, 0, "SCHEME: auto switch_to(%d)\n", nScheme);
@@ -487,12 +500,26 @@ int ISensorController::decideBySchedule(const SnsOperation& op) {
         m_nLastSchedule = nSchedule;
         return 0;
     }
-    if (nScheme == m_nCurScheme || hasFlag(SNS_BUSY_MASK)) {
+    if (schemeInForce(nScheme) || hasFlag(SNS_BUSY_MASK)) {
         return 0;
     }
     SNS_DBG_FOR(op, 0, "SCHEME: auto switch_to(%d)\n", nScheme);
     SNS_ASSERT_FOR(op, SNS_SUCCESS == switch_to(nScheme), "nScheme(%d)\n", nScheme);
     return 0;
+}
+
+// Scheme 1 at night, scheme 0 by day; a camera with a single user scheme
+// keeps it at night too.
+int ISensorController::dayNightScheme() {
+    int nState = 0;
+    getDNState(nState);
+    return nState != 0 && m_stSysConf.nSchemeSum >= 2 ? 1 : 0;
+}
+
+// The scheme is current and its switch completed: a switch that failed
+// part-way is applied again by the next tick.
+bool ISensorController::schemeInForce(int p_nScheme) const {
+    return p_nScheme == m_nCurScheme && !m_bSwitchIncomplete;
 }
 
 // --- parameter text ---------------------------------------------------------
@@ -532,7 +559,7 @@ bool ISensorController::getParameters(const std::string& p_strIds, std::string& 
 }
 
 bool ISensorController::getAllParameters(std::string& p_strParameters) {
-    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SNS_HOST_LOCK_GUARD();
     SnsReportScope reportScope;
     if (!currentSet()) {
         return true;  // no scheme is current yet: nothing to tell
@@ -651,7 +678,8 @@ ISensorController::PairOutcome ISensorController::applyPair(KeyVal& p_stPair, u3
 // day scheme goes into the night scheme, a lamp key into its twin of the
 // other light type.
 void ISensorController::copySharedValue(u32 p_nKey, int32_t p_nValue) {
-    if (m_bSchemeByDayNight && isDayNightKey(p_nKey) && m_nCurScheme == 0) {
+    if (m_bSchemeByDayNight && isDayNightKey(p_nKey) && m_nCurScheme == 0 &&
+        m_stSysConf.nSchemeSum >= 2) {
         setKeyValToCache(1, p_nKey, static_cast<u32>(p_nValue), true);
     }
     for (const LightPair& lamp : kLightPairs) {
@@ -721,7 +749,9 @@ int ISensorController::dispatch(KeyVal& p_stPair, u32 nKey, u32 p_nIndex, const 
     if (!stKeyCmdTmp.handler) {
         return SNS_SUCCESS;  // a key the controller only records
     }
-    int nRet = (this->*stKeyCmdTmp.handler)(stKeyCmdTmp.ia_cmd, IA_CMD_OPT_SET, &p_stPair.value);
+    ia_record_room_u room = ia_record_room(p_stPair.value);
+    int nRet = (this->*stKeyCmdTmp.handler)(stKeyCmdTmp.ia_cmd, IA_CMD_OPT_SET, &room);
+    p_stPair.value = room.word;
     if (nRet == 0) {
         return SNS_SUCCESS;
     }
@@ -746,7 +776,7 @@ keycmd ISensorController::fallbackRow(u32 nKey) {
 }
 
 int ISensorController::setParameters(const std::string& p_strParameters, bool p_bSave) {
-    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SNS_HOST_LOCK_GUARD();
     SnsReportScope reportScope;
     SNS_DBG(0, "p_Parameters1111111111(%s)\n", p_strParameters.c_str());
     u32 nKeyValNum = 0;
@@ -756,7 +786,7 @@ int ISensorController::setParameters(const std::string& p_strParameters, bool p_
 }
 
 int ISensorController::setParameter(int p_nKey, int p_nVal, bool p_bSave) {
-    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SNS_HOST_LOCK_GUARD();
     SnsReportScope reportScope;
     SNS_DBG(0, "p_Parameters22222222222(%d, %d)\n", p_nKey, p_nVal);
     KeyVal stKeyVal = {static_cast<u32>(p_nKey), p_nVal};
@@ -764,7 +794,7 @@ int ISensorController::setParameter(int p_nKey, int p_nVal, bool p_bSave) {
 }
 
 bool ISensorController::getParameter(int p_nKey, int& p_nVal) {
-    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SNS_HOST_LOCK_GUARD();
     SnsReportScope reportScope;
     SNS_DBG(0, "p_nKey(%d)\n", p_nKey);
     u32 nCached = static_cast<u32>(-1);
@@ -778,22 +808,22 @@ bool ISensorController::getParameter(int p_nKey, int& p_nVal) {
         return true;
     }
     // The key comes from the host and may name a command that answers a whole
-    // record (the sensor check, the dynamic-parameter lists): the processor
-    // gets room for the largest one, and the value is its first word.
-    int32_t answer[sizeof(ia_dynamic_params_attr_st) / sizeof(int32_t)];
-    memset(answer, 0, sizeof(answer));
-    answer[0] = p_nVal;
-    bool bRead = SNS_ASSERT_AS(SNS_SUCCESS == doIaCmd(p_nKey, IA_CMD_OPT_GET, answer),
+    // record (the sensor check, the dynamic-parameter lists).
+    ia_record_room_u answer = ia_record_room(p_nVal);
+    bool bRead = SNS_ASSERT_AS(SNS_SUCCESS == doIaCmd(p_nKey, IA_CMD_OPT_GET, &answer),
                                "SNS_SUCCESS == doIaCmd(p_nKey, IA_CMD_OPT_GET, &p_nVal)",
                                "get key(%d) val from 2a err", p_nKey);
     if (bRead) {
-        p_nVal = answer[0];
+        p_nVal = answer.word;
     }
     return bRead;
 }
 
 bool ISensorController::getCmdExecStatus(int p_nCmd, int& p_nStatus) {
-    if (doIaCmd(static_cast<u32>(p_nCmd), IA_CMD_OPT_GET_EXEC_STATUS, &p_nStatus) != 0) {
+    ia_record_room_u status = ia_record_room(p_nStatus);
+    int nRet = doIaCmd(static_cast<u32>(p_nCmd), IA_CMD_OPT_GET_EXEC_STATUS, &status);
+    p_nStatus = status.word;
+    if (nRet != 0) {
         return false;
     }
     SNS_DBG(0,
@@ -885,49 +915,83 @@ inline bool ISensorController::isKeyValSameAt(const KeyVal& p_stKeyVal, u32 p_nH
 
 // --- schemes ----------------------------------------------------------------
 
+// Only user schemes are made current: the factory row takes no recorded
+// change, so every change made while it was current would be lost. A reset
+// alone applies the factory row this way, before it builds everything anew.
 int ISensorController::switch_to(int p_nScheme, bool p_bForce) {
     SnsReportScope reportScope;
-    SNS_DBG(0, "switch_to(): %d -> %d\n", m_nCurScheme.load(), p_nScheme);
-    setFlag(switching_flag);
-    m_nLastScheme = m_nCurScheme.load();
-    m_nCurScheme = p_nScheme;
-    if (!currentSet()) {
-        clearFlag(switching_flag);  // no table serves this index
+    bool bFactoryForReset = hasFlag(resetting_flag) && p_nScheme >= 0 &&
+                            static_cast<u32>(p_nScheme) == m_stSysConf.nSchemeSum;
+    if (!SNS_ASSERT(isUserScheme(p_nScheme) || bFactoryForReset, "p_nScheme(%d)\n", p_nScheme)) {
         return SNS_SUCCESS;
     }
-    if (p_bForce) {
-        setParameters(m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum, false);
-    } else {
-        SNS_ASSERT(SNS_SUCCESS == setParameters(m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum, true),
-                   "m_nCurScheme(%d) m_nKeyValSum(%d)\n", m_nCurScheme.load(), m_nKeyValSum);
+    SNS_DBG(0, "switch_to(): %d -> %d\n", m_nCurScheme.load(), p_nScheme);
+    beginSwitch(p_nScheme);
+    if (!currentSet()) {
+        endSwitch(SNS_SUCCESS);  // no table serves this index
+        return SNS_SUCCESS;
     }
-    clearFlag(switching_flag);
+    int nRet = SNS_SUCCESS;
+    if (p_bForce) {
+        nRet = setParameters(m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum, false);
+    } else {
+        nRet = setParameters(m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum, true);
+        SNS_ASSERT_AS(SNS_SUCCESS == nRet,
+                      "SNS_SUCCESS == setParameters(m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum, "
+                      "true)",
+                      "m_nCurScheme(%d) m_nKeyValSum(%d)\n", m_nCurScheme.load(), m_nKeyValSum);
+    }
+    endSwitch(nRet);
     return SNS_SUCCESS;
+}
+
+bool ISensorController::isUserScheme(int p_nScheme) const {
+    return p_nScheme >= 0 && static_cast<u32>(p_nScheme) < m_stSysConf.nSchemeSum;
+}
+
+// The previous scheme is the one the pairs are compared with; a switch that
+// failed part-way and is applied again keeps the scheme it came from.
+void ISensorController::beginSwitch(int p_nScheme) {
+    setFlag(switching_flag);
+    if (!(m_bSwitchIncomplete && p_nScheme == m_nCurScheme)) {
+        m_nLastScheme = m_nCurScheme.load();
+    }
+    m_nCurScheme = p_nScheme;
+}
+
+void ISensorController::endSwitch(int p_nResult) {
+    m_bSwitchIncomplete = p_nResult != SNS_SUCCESS;
+    clearFlag(switching_flag);
 }
 
 // A licence-plate camera applies the scheme with the day/night mode 0, and
 // keeps the stored set as it is.
 int ISensorController::LPR_switch_to(int p_nScheme) {
-    setFlag(switching_flag);
-    m_nLastScheme = m_nCurScheme.load();
-    m_nCurScheme = p_nScheme;
+    if (!SNS_ASSERT(isUserScheme(p_nScheme), "p_nScheme(%d)\n", p_nScheme)) {
+        return SNS_SUCCESS;
+    }
+    beginSwitch(p_nScheme);
     KeyVal* set = currentSet();
+    int nRet = SNS_SUCCESS;
     if (set && m_pstKeyValLpr) {
         memcpy(m_pstKeyValLpr, set, sizeof(KeyVal) * m_nKeyValSum);
         int index = findInSet(m_pstKeyValLpr, m_nKeyValSum, KEY_DN_MODE);
         if (index >= 0) {
             m_pstKeyValLpr[index].value = 0;
         }
-        setParameters(m_pstKeyValLpr, m_nKeyValSum, false);
+        nRet = setParameters(m_pstKeyValLpr, m_nKeyValSum, false);
     }
-    clearFlag(switching_flag);
+    endSwitch(nRet);
     return SNS_SUCCESS;
 }
 
+// The report keeps its documented text; the factory index is refused all the
+// same (see switch_to).
 bool ISensorController::setParamScheme(int p_nScheme) {
-    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
-    if (!SNS_ASSERT(p_nScheme >= 0 && (u32)p_nScheme <= m_stSysConf.nSchemeSum, "p_nScheme(%d)\n",
-                    p_nScheme)) {
+    SNS_HOST_LOCK_GUARD();
+    if (!SNS_ASSERT_AS(isUserScheme(p_nScheme),
+                       "p_nScheme >= 0 && (u32)p_nScheme <= m_stSysConf.nSchemeSum",
+                       "p_nScheme(%d)\n", p_nScheme)) {
         return false;
     }
     waitWhileBusy();
@@ -936,13 +1000,13 @@ bool ISensorController::setParamScheme(int p_nScheme) {
 }
 
 bool ISensorController::getParamScheme(int& p_nScheme) {
-    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SNS_HOST_LOCK_GUARD();
     p_nScheme = m_nCurScheme;
     return true;
 }
 
 bool ISensorController::setParamMode(int p_nMode) {
-    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SNS_HOST_LOCK_GUARD();
     SNS_ASSERT(0 == p_nMode || 1 == p_nMode, "p_nMode(%d)\n", p_nMode);
     waitWhileBusy();
     m_nParamMode = p_nMode;
@@ -950,7 +1014,7 @@ bool ISensorController::setParamMode(int p_nMode) {
 }
 
 bool ISensorController::getParamMode(int& p_nMode) {
-    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SNS_HOST_LOCK_GUARD();
     p_nMode = m_nParamMode;
     return true;
 }
@@ -1218,7 +1282,7 @@ std::string ISensorController::schemeFileName(int p_nScheme) const {
 // Nor does an empty set (the style could not be read at init): written, it
 // would wipe the scheme's saved values.
 int ISensorController::flush() {
-    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SNS_HOST_LOCK_GUARD();
     if (static_cast<u32>(m_nCurScheme.load()) >= m_stSysConf.nSchemeSum || !currentSet() ||
         m_nKeyValSum == 0) {
         return SNS_SUCCESS;
@@ -1227,13 +1291,25 @@ int ISensorController::flush() {
     if (nCheck != SNS_SUCCESS) {
         return nCheck;
     }
+    if (!versionSaved()) {
+        return -1;
+    }
     std::string name = schemeFileName(m_nCurScheme);
     return keyValToFile(&name[0], m_ppUserKeyVal[m_nCurScheme], m_nKeyValSum);
 }
 
+// A version file that init could not write is written before the first save
+// of the session; setVersion reports a failure.
+bool ISensorController::versionSaved() {
+    if (!m_bVersionSaved) {
+        m_bVersionSaved = setVersion(m_nVersion) == SNS_SUCCESS;
+    }
+    return m_bVersionSaved;
+}
+
 // Applies the recorded value of a key again, undoing a live change.
 int ISensorController::restore(int p_nKey) {
-    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SNS_HOST_LOCK_GUARD();
     SnsReportScope reportScope;
     SNS_DBG(0, "p_nKey(%d)\n", p_nKey);
     KeyVal* set = currentSet();
@@ -1258,7 +1334,7 @@ bool ISensorController::resetToLastParameters() {
     SNS_DBG(0, "\n");
     // The scheme and its file name are taken under the lock: a switch or a
     // reset in between would load one scheme's file into another's set.
-    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SNS_HOST_LOCK_GUARD();
     if (static_cast<u32>(m_nCurScheme.load()) >= m_stSysConf.nSchemeSum) {
         return true;
     }
@@ -1280,7 +1356,7 @@ bool ISensorController::resetToLastParameters() {
 // start. The sensor thread is stopped and started again while the lock is
 // held: its ticks only try the lock, so they never wait for this.
 bool ISensorController::resetParameters() {
-    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SNS_HOST_LOCK_GUARD();
     SNS_DBG(0, "resetting\n");
     setFlag(resetting_flag);
     SNS_ASSERT(SNS_SUCCESS == switch_to(m_stSysConf.nSchemeSum), "m_stSysConf.nSchemeSum(%d)\n",
@@ -1658,20 +1734,20 @@ const UILanguage* ISensorController::findLanguage(int LanguageId, const SnsOpera
 }
 
 std::string ISensorController::getUICommonFile(int LanguageId) {
-    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SNS_HOST_LOCK_GUARD();
     const UILanguage* language = findLanguage(LanguageId, SNS_OPERATION);
     return language && language->szCommonFile ? language->szCommonFile : "";
 }
 
 std::string ISensorController::getUILanguageFile(int LanguageId) {
-    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SNS_HOST_LOCK_GUARD();
     const UILanguage* language = findLanguage(LanguageId, SNS_OPERATION);
     return language && language->szLanguageFile ? language->szLanguageFile : "";
 }
 
 // The style page tailored afresh to the sensor's current answers.
 std::string ISensorController::getUIStyleFile() {
-    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SNS_HOST_LOCK_GUARD();
     SnsReportScope reportScope;
     std::string strTmp;
     // clang-format off

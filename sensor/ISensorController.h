@@ -19,6 +19,7 @@
 #include "sensor/SensorKeyVal.h"
 #include "sensor/SensorKeys.h"
 #include "sensor/sensor.h"
+#include "support/WorkerTurn.h"
 
 class ISensorController;
 struct SnsOperation;  // support/SensorDebug.h: the operation a helper reports for
@@ -70,6 +71,9 @@ enum {
 
 // Schemes a module configuration may ask for; more would only eat the flash.
 enum { SNS_SCHEME_MAX = 16 };
+// The layout of the parameter files this build writes, kept in the version
+// file; saved files of another version are removed at init.
+enum { SNS_PARAM_FILE_VERSION = 8 };
 
 // The host constructs one controller per channel, calls setChannelID,
 // setVideoStreamModule and init, then any operation, and uinit at the end.
@@ -197,6 +201,11 @@ class ISensorController {
 
     int decideScheme(const SnsOperation& op);
     int decideBySchedule(const SnsOperation& op);
+    int dayNightScheme();
+    bool schemeInForce(int p_nScheme) const;
+    bool isUserScheme(int p_nScheme) const;
+    void beginSwitch(int p_nScheme);
+    void endSwitch(int p_nResult);
     void createSchemeFiles();
     void applySchemeMode(int p_nMode);
     void watchStreams(const MachineInfo& p_objMachineInfo);
@@ -218,6 +227,7 @@ class ISensorController {
     static keycmd fallbackRow(u32 nKey);
     void waitWhileBusy();
     std::string schemeFileName(int p_nScheme) const;
+    bool versionSaved();
     bool lockedLensCommand(u32 p_nKey);
     bool setDirect(u32 p_nCmd, int p_nVal);
     bool getDirect(u32 p_nCmd, int& p_nVal);
@@ -263,6 +273,14 @@ class ISensorController {
     std::atomic<bool> m_bShowWDRFalg;
     std::atomic<bool> m_bSchemeBySchedule;
     std::atomic<bool> m_bSchemeByDayNight;
+    // The current scheme's switch failed part-way: the processor does not hold
+    // the whole set yet, and the next tick applies it again.
+    std::atomic<bool> m_bSwitchIncomplete;
+    // The version file holds m_nVersion: saves made before it does would be
+    // removed by the next start.
+    std::atomic<bool> m_bVersionSaved;
+    // Turns at m_objMutex between the host's operations and the sensor thread.
+    WorkerTurn m_objTickTurn;
     SensorZoomFocusParam m_stZoomFocusParam;
     // The host replaces the zoom/focus parameters while the sensor thread's
     // commands read their lock.

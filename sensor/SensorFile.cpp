@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <mutex>
 #include <vector>
 
@@ -137,42 +138,67 @@ std::string printed(const StyleDocument& doc) {
     return text;
 }
 
-// Writes the merged document and reads its printed form back into *ui_style.
-// Each merge writes its own file and then moves it to the scratch path, so
-// controllers merging at once never read each other's document.
-void replaceWithPrinted(StyleDocument& doc_style, char** ui_style, const SnsOperation& op) {
-    std::string ownFile = uniqueSiblingPath(kMergeFile);
-    {
-        TXFile file;
-        if (file.open(ownFile.c_str(), TXFile::modeWrite | TXFile::modeTruncate)) {
-            doc_style.SaveFile(file.getFileHandle());
-        }
+// The document as TinyXML saves it to a file.
+std::string savedForm(const StyleDocument& doc) {
+    char* buffer = nullptr;
+    size_t size = 0;
+    FILE* stream = open_memstream(&buffer, &size);
+    if (!stream) {
+        return printed(doc);
     }
-    SNS_INFO_FOR(op, 35, "%s\n", printed(doc_style).c_str());
+    doc.SaveFile(stream);
+    fclose(stream);
+    std::string text(buffer ? buffer : "", size);
+    free(buffer);
+    return text;
+}
 
-    INT64 file_len = getFileLen(ownFile.c_str());
-    // Beyond one read the text is refused before the size is formed: on the
-    // camera size_t has 32 bits, and 4 GiB - 1 plus the terminator would be 0.
-    if (file_len < 0 || file_len > INT_MAX) {
-        file_len = 0;
+// Writes the merged text to the scratch file's replacement and reads it back
+// into *ui_style before publishing it (so controllers merging at once never
+// read each other's document); false when it could not be written or read
+// back whole.
+bool readBackThroughFile(const std::string& text, char** ui_style) {
+    INT64 size = static_cast<INT64>(text.size());
+    ReplacingFile file;
+    if (size > INT_MAX || !file.open(kMergeFile, TXFile::modeWrite | TXFile::modeTruncate) ||
+        file.write(text.data(), static_cast<int>(size)) != size) {
+        return false;
+    }
+    INT64 file_len = getFileLen(file.temporaryPath().c_str());
+    if (file_len != size) {
+        return false;
     }
     char* resized = static_cast<char*>(realloc(*ui_style, static_cast<size_t>(file_len) + 1));
+    if (!resized) {
+        return false;
+    }
+    *ui_style = resized;
+    memset(*ui_style, 0, static_cast<size_t>(file_len) + 1);
+    if (!(loadFromFile(file.temporaryPath().c_str(), *ui_style, file_len) > 0)) {
+        return false;
+    }
+    file.commit();  // the text is in hand: a scratch file left unpublished costs nothing
+    return true;
+}
+
+// Without a writable scratch file the camera still gets its style.
+void keepInMemory(const std::string& text, char** ui_style) {
+    char* resized = static_cast<char*>(realloc(*ui_style, text.size() + 1));
     if (resized) {
         *ui_style = resized;
-        memset(*ui_style, 0, static_cast<size_t>(file_len) + 1);
-        if (!(loadFromFile(ownFile.c_str(), *ui_style, file_len) > 0)) {
-            SNS_ASSERT_AS_FOR(op, false,
-                              "loadFromFile(\"/tmp/merge_style.xml\", *ui_style, file_len) > 0");
-        }
-    } else {
+        memcpy(*ui_style, text.c_str(), text.size() + 1);
+    } else if (*ui_style) {
+        (*ui_style)[0] = '\0';
+    }
+}
+
+void replaceWithPrinted(StyleDocument& doc_style, char** ui_style, const SnsOperation& op) {
+    std::string text = savedForm(doc_style);
+    SNS_INFO_FOR(op, 35, "%s\n", printed(doc_style).c_str());
+    if (!readBackThroughFile(text, ui_style)) {
         SNS_ASSERT_AS_FOR(op, false,
                           "loadFromFile(\"/tmp/merge_style.xml\", *ui_style, file_len) > 0");
-        if (*ui_style) {
-            (*ui_style)[0] = '\0';
-        }
-    }
-    if (!TXFile::rename(ownFile.c_str(), kMergeFile)) {
-        TXFile::remove(ownFile.c_str());
+        keepInMemory(text, ui_style);
     }
 }
 
@@ -525,16 +551,87 @@ int saveToFile(char* file_name, char* data, INT64 file_len) {
     return replaceOrKeep(file, file_name, SNS_OPERATION) ? nSize : 0;
 }
 
+namespace {
+
+// The whole records of an open saved file, at most SAVED_RECORDS_MAX of them;
+// nRead: the bytes read.
+std::vector<KeyVal> readSavedRecords(TXFile& file, int& nRead) {
+    const INT64 kRecord = static_cast<INT64>(sizeof(KeyVal));
+    INT64 wanted = std::max<INT64>(0, std::min(file.getLength(), kRecord * SAVED_RECORDS_MAX));
+    std::vector<KeyVal> records(static_cast<size_t>(wanted / kRecord) + 1);
+    nRead = wanted > 0 ? file.read(records.data(), static_cast<int>(wanted)) : 0;
+    records.resize(static_cast<size_t>(nRead > 0 ? nRead : 0) / sizeof(KeyVal));
+    return records;
+}
+
+// The records read, against the documented single read of the set's size.
+int countAsOneRead(int nRead, u32 p_nKeyValNum) {
+    INT64 wanted = static_cast<INT64>(sizeof(KeyVal)) * p_nKeyValNum;
+    return static_cast<int>(std::min(static_cast<INT64>(nRead), wanted));
+}
+
+}  // namespace
+
+SavedFileFit fitSavedRecords(const KeyVal* p_pRecords, u32 p_nRecords, KeyVal* p_pKeyVal,
+                             u32 p_nKeyValNum) {
+    SavedFileFit fit = {p_nRecords, true, 0, 0, 0};
+    u32 nShared = std::min(p_nRecords, p_nKeyValNum);
+    for (u32 i = 0; i < nShared && fit.bSameLayout; ++i) {
+        fit.bSameLayout = p_pRecords[i].key == p_pKeyVal[i].key;
+    }
+    if (fit.bSameLayout) {
+        for (u32 i = 0; i < nShared; ++i) {
+            p_pKeyVal[i].value = p_pRecords[i].value;
+        }
+        fit.nTaken = nShared;
+        fit.nIgnored = p_nRecords - nShared;
+        fit.nMissing = p_nKeyValNum - nShared;
+        return fit;
+    }
+    std::vector<bool> used(p_nRecords, false);
+    for (u32 i = 0; i < p_nKeyValNum; ++i) {
+        u32 j = 0;
+        while (j < p_nRecords && p_pRecords[j].key != p_pKeyVal[i].key) {
+            ++j;
+        }
+        if (j == p_nRecords) {
+            ++fit.nMissing;
+            continue;
+        }
+        p_pKeyVal[i].value = p_pRecords[j].value;
+        used[j] = true;
+    }
+    for (u32 j = 0; j < p_nRecords; ++j) {
+        fit.nTaken += used[j] ? 1 : 0;
+    }
+    fit.nIgnored = p_nRecords - fit.nTaken;
+    return fit;
+}
+
 int keyValFromFile(char* file_name, KeyVal* p_pKeyVal, u32 p_nKeyValNum) {
     TXFile file;
     SNS_ASSERT(file.open(file_name), "file_name(%s)\n", nameOf(file_name));
-    INT64 wanted = static_cast<INT64>(sizeof(KeyVal)) * p_nKeyValNum;
-    int nSize = transferable(wanted) ? file.read(p_pKeyVal, static_cast<int>(wanted)) : 0;
-    SNS_ASSERT_AS(nSize == wanted, "nSize == sizeof(KeyVal)*p_nKeyValNum",
+    int nRead = 0;
+    std::vector<KeyVal> records = readSavedRecords(file, nRead);
+    file.close();
+    int nSize = countAsOneRead(nRead, p_nKeyValNum);
+    SNS_ASSERT_AS(nSize == static_cast<INT64>(sizeof(KeyVal)) * p_nKeyValNum,
+                  "nSize == sizeof(KeyVal)*p_nKeyValNum",
                   "file_name(%s) nSize(%d) sizeof(KeyVal) = %d, p_nKeyValNum(%d)\n",
                   nameOf(file_name), nSize, static_cast<int>(sizeof(KeyVal)),
                   static_cast<int>(p_nKeyValNum));
-    file.close();
+    u32 nPartial = static_cast<u32>(nRead > 0 ? nRead : 0) % sizeof(KeyVal);
+    SNS_ASSERT(0 == nPartial, "file_name(%s) ends in %u bytes of a record, ignored\n",
+               nameOf(file_name), nPartial);
+    if (!p_pKeyVal) {
+        return SNS_SUCCESS;
+    }
+    SavedFileFit fit =
+        fitSavedRecords(records.data(), static_cast<u32>(records.size()), p_pKeyVal, p_nKeyValNum);
+    SNS_ASSERT(fit.bSameLayout,
+               "file_name(%s) holds another layout: %u records taken, %u ignored, %u keys "
+               "missing\n",
+               nameOf(file_name), fit.nTaken, fit.nIgnored, fit.nMissing);
     return SNS_SUCCESS;
 }
 
@@ -542,12 +639,12 @@ int keyValToFile(char* file_name, KeyVal* p_pKeyVal, u32 p_nKeyValSum) {
     ReplacingFile file;
     INT64 wanted = static_cast<INT64>(sizeof(KeyVal)) * p_nKeyValSum;
     int nSize = writeReplacement(file, file_name, p_pKeyVal, wanted, SNS_OPERATION);
-    if (SNS_ASSERT_AS(nSize == wanted, "nSize == sizeof(KeyVal)*p_nKeyValSum",
-                      "nSize(%d) sizeof(KeyVal) = %d, p_nKeyValNum(%d)\n", nSize,
-                      static_cast<int>(sizeof(KeyVal)), static_cast<int>(p_nKeyValSum))) {
-        replaceOrKeep(file, file_name, SNS_OPERATION);
+    if (!SNS_ASSERT_AS(nSize == wanted, "nSize == sizeof(KeyVal)*p_nKeyValSum",
+                       "nSize(%d) sizeof(KeyVal) = %d, p_nKeyValNum(%d)\n", nSize,
+                       static_cast<int>(sizeof(KeyVal)), static_cast<int>(p_nKeyValSum))) {
+        return -1;
     }
-    return SNS_SUCCESS;
+    return replaceOrKeep(file, file_name, SNS_OPERATION) ? SNS_SUCCESS : -1;
 }
 
 int getVersion(u32* p_pnVersion) {

@@ -16,6 +16,7 @@
 enum {
     DETAIL_VALUE_LEN = 10,          // a detail value buffer: 9 characters and a NUL
     FACTORY_KEYVAL_CAPACITY = 150,  // room of the controller's factory set
+    SAVED_RECORDS_MAX = 4096,       // records a saved file is read for; the rest is ignored
 };
 
 // --- detail text: "(name=value)(name=value)..." -----------------------------
@@ -59,8 +60,28 @@ int getFctData(int p_channelID, char* p_szStyle, KeyVal* p_pKeyVal, u32* p_pnKey
 INT64 getFileLen(const char* file_name);
 int loadFromFile(const char* file_name, char* data, INT64 file_len);
 int saveToFile(char* file_name, char* data, INT64 file_len);
+// Loads the saved values of a scheme file into the set, by key: a file of the
+// set's layout (the set's keys in its order) gives its records by position; any
+// other gives each key of the set the value of the key's first record and
+// ignores records of keys the set does not hold. Keys the file lacks, and
+// bytes of a trailing partial record, leave the set as it was; each is
+// reported. The set's keys never change. SNS_SUCCESS.
 int keyValFromFile(char* file_name, KeyVal* p_pKeyVal, u32 p_nKeyValNum);
+// Replaces the file with the set: SNS_SUCCESS, or -1 (reported) when the old
+// file stays as it was.
 int keyValToFile(char* file_name, KeyVal* p_pKeyVal, u32 p_nKeyValSum);
+
+// How a saved file's records met a set.
+struct SavedFileFit {
+    u32 nRecords;      // whole records the file holds
+    bool bSameLayout;  // the set's keys in the set's order (as far as both go)
+    u32 nTaken;        // records that gave a key of the set its value
+    u32 nIgnored;      // records of keys the set does not hold, or repeating one
+    u32 nMissing;      // records of the set that no saved record reached
+};
+// Gives the set the values of the saved records, as keyValFromFile does.
+SavedFileFit fitSavedRecords(const KeyVal* p_pRecords, u32 p_nRecords, KeyVal* p_pKeyVal,
+                             u32 p_nKeyValNum);
 int getVersion(u32* p_pnVersion);
 int setVersion(u32 p_nVersion);
 

@@ -112,9 +112,14 @@ int keyval_correct(int p_nChannel_id, KeyVal* p_pKeyval, u32 p_nKeyValNum) {
             continue;  // the set has no record of this command
         }
         SNS_DBG(0, "before correct: (%d,%d)\n", p_pKeyval[index].key, p_pKeyval[index].value);
-        // clang-format off
-        SNS_ASSERT(SNS_SUCCESS == ia_ioctrl_v2(p_nChannel_id, (ia_cmd_e)p_pKeyval[index].key, IA_CMD_OPT_CORRECT_PARAM, &p_pKeyval[index].value));
-        // clang-format on
+        // The command comes from the processor's list and the set from a file:
+        // the value goes in a room that any record fits.
+        ia_record_room_u room = ia_record_room(p_pKeyval[index].value);
+        SNS_ASSERT_AS(SNS_SUCCESS == ia_ioctrl_v2(p_nChannel_id, (ia_cmd_e)p_pKeyval[index].key,
+                                                  IA_CMD_OPT_CORRECT_PARAM, &room),
+                      "SNS_SUCCESS == ia_ioctrl_v2(p_nChannel_id, (ia_cmd_e)p_pKeyval[index].key, "
+                      "IA_CMD_OPT_CORRECT_PARAM, &p_pKeyval[index].value)");
+        p_pKeyval[index].value = room.word;
         SNS_DBG(0, "after correct: (%d,%d)\n", p_pKeyval[index].key, p_pKeyval[index].value);
     }
     return SNS_SUCCESS;

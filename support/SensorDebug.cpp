@@ -4,13 +4,16 @@
 #include "support/SensorDebug.h"
 
 #include <assert.h>
+#include <errno.h>
+#include <fcntl.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/FsRoot.h"
-#include "platform/TXFile.h"
 #include "platform/TXLogger.h"
 
 int32_t g_nDebugLevel = 1;
@@ -24,6 +27,9 @@ void setDebugGlobals(int32_t level, bool enAssert) {
 }
 
 const char* const kSignFile = "/mnt/mtd/sign/Debug.sign";
+// The two lines of the sign file are read from its first bytes only: a first
+// line running longer is cut there, and a second line behind it is not seen.
+const size_t kSignReadMax = 256;
 const char* const kErrorLog = "/mnt/mtd/log/SensorError.log";
 const int kAssertColor = 31;
 
@@ -159,6 +165,36 @@ void refreshForPrint() {
     scope.bRead = scope.nDepth > 0;
 }
 
+// Up to size bytes from the start of the open file; the number read.
+size_t readSign(int fd, char* buffer, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = read(fd, buffer + done, size - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
+// The line at line (which ends at its '\n' or at end, where one byte more may
+// be written), NUL-terminated in place without its line end; empty tells
+// whether nothing was left of it. The start of the line that follows.
+char* takeLine(char* line, char* end, bool& empty) {
+    char* newline = static_cast<char*>(memchr(line, '\n', static_cast<size_t>(end - line)));
+    char* stop = newline ? newline : end;
+    if (stop > line && stop[-1] == '\r') {
+        --stop;
+    }
+    empty = stop == line;
+    *stop = '\0';
+    return newline ? newline + 1 : end;
+}
+
 }  // namespace
 
 SnsReportScope::SnsReportScope() : m_stState(t_stScope) {
@@ -173,21 +209,35 @@ SnsReportScope::~SnsReportScope() {
 
 void updateDebugLevel() {
     // Checked once per operation on the set path (SnsReportScope): nothing is
-    // allocated while the sign file is absent.
+    // allocated. Only a regular file is read; anything else at the path (a
+    // FIFO, a directory, a device) counts as no file, since reading it could
+    // block every report or never end.
     char sign[512];
-    if (!platform::resolvePath(kSignFile, sign, sizeof(sign)) || access(sign, F_OK) != 0) {
+    struct stat info;
+    if (!platform::resolvePath(kSignFile, sign, sizeof(sign)) || stat(sign, &info) != 0 ||
+        !S_ISREG(info.st_mode)) {
         setDebugGlobals(1, false);
         return;
     }
-    TXFile file;
-    if (!file.open(kSignFile, TXFile::modeRead)) {
+    // Opened without blocking and checked again on the descriptor: the path
+    // may have been replaced since the check above.
+    int fd = open(sign, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         return;
     }
-    std::string level = TXFile::ReadOneLine(file.getFileHandle());
-    std::string enable = TXFile::ReadOneLine(file.getFileHandle());
-    setDebugGlobals(level.empty() ? 1 : atoi(level.c_str()),
-                    enable.empty() ? false : atoi(enable.c_str()) != 0);
-    file.close();
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        setDebugGlobals(1, false);
+        return;
+    }
+    char text[kSignReadMax + 1];
+    size_t length = readSign(fd, text, kSignReadMax);
+    close(fd);
+    bool levelEmpty = false;
+    bool enableEmpty = false;
+    char* enable = takeLine(text, text + length, levelEmpty);
+    takeLine(enable, text + length, enableEmpty);
+    setDebugGlobals(levelEmpty ? 1 : atoi(text), enableEmpty ? false : atoi(enable) != 0);
 }
 
 bool snsAssertCheck(bool bRet, const char* condition, const SnsSite& site) {

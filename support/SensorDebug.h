@@ -37,7 +37,9 @@ inline bool snsAssertEnabled() {
 #define SNS_SUCCESS 0
 
 // Refreshes both globals from the sign file: no file gives level 1 and no
-// abort; a file that cannot be opened leaves them as they are.
+// abort; a file that cannot be opened leaves them as they are. Only a regular
+// file counts (anything else, a FIFO say, is no file, so no report can block
+// on it), and only its first 256 bytes are read.
 void updateDebugLevel();
 
 // Where a report comes from.

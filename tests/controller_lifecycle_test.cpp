@@ -298,9 +298,9 @@ TEST_F(ControllerLifecycleTest, MoreThanSixteenSchemesAreReportedAndCutToSixteen
     EXPECT_TRUE(contains(initPrinting(), "nSchemeSum(40)"));
     EXPECT_TRUE(exists(cfg(15)));
     EXPECT_FALSE(exists(cfg(16)));
-    EXPECT_TRUE(choose(16));  // the factory set
-    EXPECT_EQ(16, scheme());
-    EXPECT_FALSE(choose(17));
+    EXPECT_TRUE(choose(15));
+    EXPECT_EQ(15, scheme());
+    EXPECT_FALSE(choose(16));  // the factory set
 }
 
 using ChannelTest = CaseTest<ChannelCase>;
@@ -537,19 +537,21 @@ TEST_P(SwitchTest, SwitchSendsWhatTheSchemesDoNotShareUnlessForced) {
 
 INSTANTIATE_TEST_SUITE_P(Scheme, SwitchTest, testing::ValuesIn(kSwitches), CaseName());
 
-TEST_F(SchemeTest, FactoryIndexAppliesTheFactorySetAndIndexesBeyondAreRefused) {
+// The factory row takes no recorded change: made current, every change of
+// the session would be lost while flush answered 0.
+TEST_F(SchemeTest, OnlyUserSchemesCanBeMadeCurrent) {
     start();
     ASSERT_EQ(0, apply("(34,77)"));
     iasim::clearCalls();
-    EXPECT_TRUE(choose(4));
-    EXPECT_EQ(4, scheme());
-    EXPECT_EQ(Sets({{34, kFactoryBrightness}}), sent());
-    iasim::clearCalls();
-    for (int outside : {-1, 5}) {
+    for (int outside : {-1, 4, 5, 99}) {
         EXPECT_FALSE(choose(outside)) << outside;
+        EXPECT_EQ(0, ctl().switch_to(outside));
+        EXPECT_EQ(0, ctl().LPR_switch_to(outside));
     }
-    EXPECT_EQ(4, scheme());
+    EXPECT_EQ(0, scheme());
     EXPECT_TRUE(sent().empty());
+    ASSERT_EQ(0, apply("(34,33)"));
+    EXPECT_EQ(33, value(34));
 }
 
 TEST_F(SchemeTest, LowestSchemeWhoseWindowHoldsTheTimeWins) {

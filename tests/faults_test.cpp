@@ -325,9 +325,8 @@ const SaveFault kSaveFaults[] = {{"OpenFails", platform::fileOpen, 0},
                                  {"SyncFails", platform::fileSync, 0},
                                  {"RenameFails", platform::fileRename, 0}};
 
-// flush reports the failure (its answer is the save's, which the documents
-// fix at 0), the file it would replace stays whole, no temporary file is
-// left, and the next init loads the previous set.
+// flush reports the failure and answers -1, the file it would replace stays
+// whole, no temporary file is left, and the next init loads the previous set.
 TEST_F(Faults, FailedSaveLeavesThePreviousFileWholeForTheNextInit) {
     ISensorController& c = begin();
     stdoutOf([&] {
@@ -342,7 +341,7 @@ TEST_F(Faults, FailedSaveLeavesThePreviousFileWholeForTheNextInit) {
         platform::failFileOperation(fault.op, "sensor0.cfg", fault.afterBytes);
         std::string out = stdoutOf([&] { ret = m_pController->flush(); });
         platform::clearFileFaults();
-        EXPECT_EQ(0, ret);
+        EXPECT_EQ(-1, ret);
         EXPECT_TRUE(contains(out, kAssertion)) << out;
         EXPECT_EQ(saved, schemeFile(0));
         EXPECT_EQ(kConfigFiles, dirEntries(hostPath(kConfigDir)));

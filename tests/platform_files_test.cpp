@@ -272,6 +272,40 @@ TEST_F(PlatformFilesTest, MachineInfoReadsItsThreeNamesOrFailsWithDeviceTypeZero
     EXPECT_EQ("HC07", info.getHardwareCode());
 }
 
+// A document nesting deeper than the module's own may is refused before the
+// parser, whose recursion would run out of stack, sees it.
+TEST_F(PlatformFilesTest, ModuleConfigurationNestedTooDeeplyIsRefused) {
+    const struct {
+        int depth;  // elements open at once, the root and the module among them
+        bool parsed;
+    } cases[] = {{64, true}, {65, false}, {100000, false}};
+    for (const auto& c : cases) {
+        std::string open, close;
+        for (int i = 2; i < c.depth; ++i) {
+            open += "<a>";
+            close += "</a>";
+        }
+        writeFile(kModuleConfig,
+                  "<Modules><Module id=\"7\">" + open + close + "</Module></Modules>");
+        std::vector<ModuleConfigure> list;
+        EXPECT_EQ(c.parsed, ModuleConfigureParser::parse(kModuleConfig, "M1", "C1", list))
+            << c.depth;
+        EXPECT_EQ(c.parsed ? 1u : 0u, list.size()) << c.depth;
+    }
+}
+
+TEST_F(PlatformFilesTest, MachineInfoPassesOverALineTooLongToKeep) {
+    const char kInfo[] = "/mnt/mtd/code/factory_setting/machineinfo.ini";
+    const std::string longest = "HardwareCode=" + std::string(4096 - 13, 'c');
+    writeFile(kInfo,
+              "HardwareModel=" + std::string(8 << 20, 'x') + "\n" + longest + "\nDeviceType=13\n");
+    MachineInfo info;
+    ASSERT_TRUE(SystemInfoParser::parseMachineInfo(kInfo, info));
+    EXPECT_EQ(0u, info.getHardwareModel().size());
+    EXPECT_EQ(longest.substr(13), info.getHardwareCode());
+    EXPECT_EQ(13, info.getDeviceType());
+}
+
 // --- Text helpers, clock, waits, video module ------------------------------------
 
 TEST_F(PlatformMiscTest, SplitAppendsEveryPiece) {

@@ -16,6 +16,7 @@
 
 #include "fixtures/ControllerFixture.h"
 #include "fixtures/Reports.h"
+#include "platform/HostSeams.h"
 #include "platform/ia_ioctrl.h"
 #include "platform/ia_sim.h"
 
@@ -73,9 +74,10 @@ TEST_F(RestoreReset, FlushWritesOnlyTheCurrentSchemeRecordByRecord) {
     expected[0] = withValue(withValue(expected[0], 34, 77), 65, 41);
     EXPECT_EQ(expected, files());
 
-    stdoutOf([&] { ASSERT_TRUE(c().setParamScheme(4)); });  // the factory set
+    stdoutOf([&] { ASSERT_FALSE(c().setParamScheme(4)); });  // the factory set
     set("(34,78)");
     EXPECT_EQ(0, c().flush());
+    expected[0] = withValue(expected[0], 34, 78);
     EXPECT_EQ(expected, files());
     EXPECT_FALSE(exists("/mnt/mtd/code/config_file/sensor4.cfg"));
 }
@@ -94,10 +96,18 @@ TEST_F(RestoreReset, FlushThatCannotSaveLeavesTheFile) {
         EXPECT_EQ(row.second != 0, before == schemeFile(0)) << row.first;
     }
     const std::string before = schemeFile(0);
-    ASSERT_EQ(0, mkdir(hostPath("/mnt/mtd/code/config_file/sensor0.cfg.tmp").c_str(), 0755));
     set("(34,79)");
-    EXPECT_TRUE(contains(stdoutOf([&] { c().flush(); }), "Assertion failed"));
+    platform::failFileOperation(platform::fileRename, "sensor0.cfg");
+    int ret = 0;
+    EXPECT_TRUE(contains(stdoutOf([&] { ret = c().flush(); }), "Assertion failed"));
+    platform::clearFileFaults();
+    EXPECT_EQ(-1, ret);
     EXPECT_EQ(before, schemeFile(0)) << "a save that cannot be written keeps the old file";
+    // What stood in the way of the fixed temporary name of earlier builds
+    // does not stop a save.
+    ASSERT_EQ(0, mkdir(hostPath("/mnt/mtd/code/config_file/sensor0.cfg.tmp").c_str(), 0755));
+    EXPECT_EQ(0, c().flush());
+    EXPECT_EQ(withValue(before, 34, 79), schemeFile(0));
 }
 
 TEST_F(RestoreReset, ThermalCameraFlushesItsOwnSchemeFile) {

@@ -1,12 +1,19 @@
 // The assertion and debug log as an operator sees it: bytes on standard
 // output and records of the error log, steered by the sign file.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "fixtures/Eventually.h"
 #include "fixtures/Reports.h"
 #include "fixtures/SandboxRoot.h"
+#include "fixtures/Watchdog.h"
 #include "support/SensorDebug.h"
 
 namespace {
@@ -42,6 +49,60 @@ TEST_F(SensorDebugTest, SignFileSetsLevelAndAbortSwitch) {
         updateDebugLevel();
         EXPECT_EQ(c.level, g_nDebugLevel) << c.sign;
         EXPECT_EQ(c.abort, g_bEnAssert) << c.sign;
+    }
+}
+
+// Something else than a file at the sign path is read as no file, and reading
+// it blocks no report: a FIFO without a writer would block its reader.
+TEST_F(SensorDebugTest, SignPathHoldingNoRegularFileCountsAsAbsent) {
+    const std::string sign = hostPath("/mnt/mtd/sign/Debug.sign");
+    const struct {
+        const char* what;
+        bool (*make)(const std::string& path);
+    } cases[] = {
+        {"fifo", [](const std::string& path) { return mkfifo(path.c_str(), 0644) == 0; }},
+        {"directory", [](const std::string& path) { return mkdir(path.c_str(), 0755) == 0; }},
+        {"device", [](const std::string& path) { return symlink("/dev/null", path.c_str()) == 0; }},
+    };
+    setSign("6\n1\n");
+    for (const auto& c : cases) {
+        removeTree(sign);
+        ASSERT_TRUE(c.make(sign)) << c.what;
+        g_nDebugLevel = 42;
+        g_bEnAssert = true;
+        Watchdog watchdog(10, std::string("reading a sign ") + c.what);
+        std::atomic<bool> done(false);
+        std::thread reader([&done] {
+            updateDebugLevel();
+            done = true;
+        });
+        bool returned = eventually([&done] { return done.load(); });
+        if (!returned) {  // a writer that comes and goes releases a blocked reader
+            int fd = open(sign.c_str(), O_WRONLY | O_NONBLOCK);
+            EXPECT_LE(0, fd) << c.what;
+            close(fd);
+        }
+        reader.join();
+        EXPECT_TRUE(returned) << c.what << " blocked the reader";
+        EXPECT_EQ(1, g_nDebugLevel) << c.what;
+        EXPECT_FALSE(g_bEnAssert) << c.what;
+    }
+}
+
+// Of a sign file of megabytes, only the first bytes are read:
+// a first line longer than those hides the second.
+TEST_F(SensorDebugTest, HugeSignFileIsReadFromItsFirstBytes) {
+    const std::string bulk(4 << 20, 'x');
+    const struct {
+        std::string sign;
+        int level;
+        bool abort;
+    } cases[] = {{"7" + bulk + "\n1\n", 7, false}, {"5\r\n1\n" + bulk, 5, true}};
+    for (const auto& c : cases) {
+        setSign(c.sign);
+        updateDebugLevel();
+        EXPECT_EQ(c.level, g_nDebugLevel);
+        EXPECT_EQ(c.abort, g_bEnAssert) << c.level;
     }
 }
 

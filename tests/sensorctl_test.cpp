@@ -1,5 +1,7 @@
 // sensorctl run as a user runs it: a separate process on a camera disk of
 // its own, answers on standard output, diagnostics on standard error.
+#include <dirent.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <fstream>
@@ -41,9 +43,11 @@ class SensorctlTest : public SandboxRoot {
     // The tool's disk: a directory with a blank in its name, not there yet.
     std::string disk() const { return m_strRoot + "/camera disk"; }
 
-    ToolRun run(const std::vector<std::string>& args, const std::string& input = "") const {
+    // shell: commands the shell runs first (limits for the tool).
+    ToolRun run(const std::vector<std::string>& args, const std::string& input = "",
+                const std::string& shell = "") const {
         std::string command =
-            std::string(SENSORCTL_COMMAND) + " --root " + shellQuoted(disk()) + " --wait-scale 1";
+            shell + SENSORCTL_COMMAND + " --root " + shellQuoted(disk()) + " --wait-scale 1";
         for (const std::string& arg : args) {
             command += " " + shellQuoted(arg);
         }
@@ -56,6 +60,20 @@ class SensorctlTest : public SandboxRoot {
         return ToolRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
     }
     std::string diskFile(const std::string& cameraPath) const { return slurp(disk() + cameraPath); }
+    // What seeders left beside the disk.
+    std::vector<std::string> seedLeftovers() const {
+        std::vector<std::string> names;
+        DIR* dir = opendir(m_strRoot.c_str());
+        while (const dirent* entry = dir ? readdir(dir) : nullptr) {
+            if (std::string(entry->d_name).find(".seeding.") != std::string::npos) {
+                names.push_back(entry->d_name);
+            }
+        }
+        if (dir) {
+            closedir(dir);
+        }
+        return names;
+    }
     void editDiskFile(const std::string& cameraPath, const std::string& from,
                       const std::string& to) const {
         std::string text = diskFile(cameraPath);
@@ -135,6 +153,69 @@ TEST_F(SensorctlTest, CheckPassesOnEverySampleCamera) {
     }
 }
 
+TEST_F(SensorctlTest, SeederKilledMidWayLeavesNoHalfDiskAndTheNextRunSeedsItWhole) {
+    // The file-size limit kills the tool at the first large sample file.
+    ToolRun killed = run({"getParameter", "34"}, "", "ulimit -c 0; ulimit -f 4; ");
+    ASSERT_NE(0, killed.status);
+    EXPECT_FALSE(exists("/camera disk"));
+    EXPECT_EQ(1u, seedLeftovers().size());
+
+    ToolRun next = run({"getParameter", "34"});
+    EXPECT_EQ(0, next.status) << next.err;
+    EXPECT_EQ("true 50\n", next.out);
+    EXPECT_EQ("box\n", diskFile("/sensorctl.family"));
+    EXPECT_TRUE(seedLeftovers().empty()) << "the dead seeder's leftover is removed";
+}
+
+TEST_F(SensorctlTest, EmptyDirectoryIsSeededAndOneOfOtherFilesIsNeverReplaced) {
+    ASSERT_EQ(0, mkdir(disk().c_str(), 0755));
+    ToolRun seeded = run({"getParameter", "34"});
+    EXPECT_EQ(0, seeded.status) << seeded.err;
+    EXPECT_EQ("true 50\n", seeded.out);
+    EXPECT_EQ("box\n", diskFile("/sensorctl.family"));
+
+    removeTree(disk());
+    writeFile("/camera disk/notes", "mine\n");
+    ToolRun kept = run({"--reseed", "getParameter", "34"});
+    EXPECT_EQ(1, kept.status);
+    EXPECT_EQ(
+        "sensorctl: root " + disk() + " holds files sensorctl did not seed; not replacing it\n",
+        kept.err);
+    EXPECT_EQ("mine\n", diskFile("/notes"));
+    EXPECT_FALSE(exists("/camera disk/sensorctl.family"));
+}
+
+TEST_F(SensorctlTest, DiskOfAnotherFamilyIsRefusedUnlessReseedReplacesIt) {
+    struct Step {
+        std::vector<std::string> args;
+        int status;
+        std::string out;
+        const char* family;  // the disk's afterwards
+    };
+    const Step kSteps[] = {
+        {{"--family", "dome", "setParameter", "34", "61", "1", "flush"}, 0, "0\n0\n", "dome"},
+        {{"--family", "box", "getParameter", "34"}, 1, "", "dome"},
+        {{"getParameter", "34"}, 0, "true 61\n", "dome"},
+        {{"--family", "box", "--reseed", "setParameter", "34", "62", "1", "flush"},
+         0,
+         "0\n0\n",
+         "box"},
+        {{"--reseed", "getParameter", "34"}, 0, "true 50\n", "box"},
+    };
+    for (const Step& step : kSteps) {
+        ToolRun r = run(step.args);
+        EXPECT_EQ(step.status, r.status) << step.args[1] << r.err;
+        EXPECT_EQ(step.out, r.out) << step.args[1];
+        EXPECT_EQ(std::string(step.family) + "\n", diskFile("/sensorctl.family"));
+        if (step.status != 0) {
+            EXPECT_EQ("sensorctl: root " + disk() +
+                          " holds a dome camera, not box (use --reseed to replace it)\n",
+                      r.err);
+        }
+    }
+    EXPECT_TRUE(seedLeftovers().empty());
+}
+
 TEST_F(SensorctlTest, CheckNamesEveryFaultOfABrokenStyle) {
     ASSERT_EQ(0, run({"getSensorStatus"}).status);
     editDiskFile(kBoxStyle, "<Item id=\"34\" value=\"50\"", "<Item id=\"34\" value=\"500\"");
@@ -146,7 +227,11 @@ TEST_F(SensorctlTest, CheckNamesEveryFaultOfABrokenStyle) {
         << r.out;
     EXPECT_TRUE(contains(r.out, "setting 2337x (Saturation): id '2337x' is not a number\n"));
     EXPECT_TRUE(contains(r.out, "setting 34 (Contrast): id 34 repeats\n"));
-    EXPECT_TRUE(contains(r.out, "check: 3 problems\n"));
+    // The set changed under the files saved before: each is read by key.
+    EXPECT_TRUE(contains(r.out,
+                         "sensor3.cfg: another layout than the set: 101 records taken, 1 "
+                         "ignored, 0 keys missing\n"));
+    EXPECT_TRUE(contains(r.out, "check: 7 problems\n"));
 }
 
 TEST_F(SensorctlTest, UsageErrorsExitTwoNamingTheCommandBeforeAnyFileIsTouched) {

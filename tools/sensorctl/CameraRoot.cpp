@@ -1,14 +1,21 @@
 #include "CameraRoot.h"
 
+#include <dirent.h>
 #include <errno.h>
+#include <fcntl.h>
+#include <ftw.h>
 #include <limits.h>
+#include <signal.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "EmbeddedData.h"
 
@@ -16,6 +23,9 @@ namespace {
 
 const char* const kFamilyMark = "/sensorctl.family";
 const char* const kSignFile = "/mnt/mtd/sign/Debug.sign";
+// A root is seeded in "<root>.seeding.<pid>" beside it and renamed into place.
+const char* const kSeeding = ".seeding.";
+const unsigned kRenameExchange = 1u << 1;  // renameat2's RENAME_EXCHANGE
 
 bool makeDirs(const std::string& dir) {
     for (size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
@@ -36,6 +46,110 @@ std::string placeOf(const std::string& path, const std::string& family) {
     }
     std::string camera = "cameras/" + family + "/";
     return path.compare(0, camera.size(), camera) == 0 ? path.substr(camera.size()) : "";
+}
+
+int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
+    return remove(path);
+}
+
+// Removes a directory tree (links are removed, not followed).
+void removeTree(const std::string& path) {
+    nftw(path.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+bool processAlive(long pid) {
+    return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+// Removes what seeders of the root named base in parent left when they died.
+void removeDeadSeeds(const std::string& parent, const std::string& base) {
+    std::string prefix = base + kSeeding;
+    std::vector<std::string> dead;
+    DIR* dir = opendir(parent.c_str());
+    if (!dir) {
+        return;
+    }
+    while (const dirent* entry = readdir(dir)) {
+        const char* name = entry->d_name;
+        if (strncmp(name, prefix.c_str(), prefix.size()) != 0) {
+            continue;
+        }
+        char* end = nullptr;
+        long pid = strtol(name + prefix.size(), &end, 10);
+        if (pid > 0 && (*end == '\0' || *end == '.') && pid != getpid() && !processAlive(pid)) {
+            dead.push_back(parent + "/" + name);
+        }
+    }
+    closedir(dir);
+    for (const std::string& path : dead) {
+        removeTree(path);
+    }
+}
+
+// Writes the sample disk of family into the new directory dir.
+bool writeSeed(const std::string& dir, const std::string& family, std::string& error) {
+    if (!makeDirs(dir)) {
+        error = "cannot create " + dir;
+        return false;
+    }
+    for (size_t i = 0; i < kEmbeddedFileCount; ++i) {
+        const EmbeddedFile& file = kEmbeddedFiles[i];
+        std::string place = placeOf(file.path, family);
+        std::string bytes(reinterpret_cast<const char*>(file.bytes), file.size);
+        if (!place.empty() && !writeHostFile(dir + "/" + place, bytes)) {
+            error = "cannot write " + dir + "/" + place;
+            return false;
+        }
+    }
+    if (!writeHostFile(dir + kFamilyMark, family + "\n")) {
+        error = "cannot write " + dir + kFamilyMark;
+        return false;
+    }
+    return true;
+}
+
+// Puts the directory fresh in the place of the existing directory target,
+// whose contents end up at fresh or are removed. Atomic where the file system
+// swaps names; elsewhere target is missing for a moment.
+bool swapDirs(const std::string& fresh, const std::string& target) {
+#ifdef SYS_renameat2
+    if (syscall(SYS_renameat2, AT_FDCWD, fresh.c_str(), AT_FDCWD, target.c_str(),
+                kRenameExchange) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return false;
+    }
+#else
+    (void)kRenameExchange;
+#endif
+    std::string aside = fresh + ".old";
+    removeTree(aside);
+    if (rename(target.c_str(), aside.c_str()) != 0) {
+        return false;
+    }
+    if (rename(fresh.c_str(), target.c_str()) != 0) {
+        int why = errno;
+        rename(aside.c_str(), target.c_str());
+        errno = why;
+        return false;
+    }
+    removeTree(aside);
+    return true;
+}
+
+// The directory a root name stands for: links resolved, so that the seed is
+// made beside the directory it replaces.
+std::string realDir(const std::string& root) {
+    char real[PATH_MAX];
+    if (realpath(root.c_str(), real)) {
+        return real;
+    }
+    std::string dir = root;
+    while (dir.size() > 1 && dir.back() == '/') {
+        dir.pop_back();
+    }
+    return dir;
 }
 
 }  // namespace
@@ -90,26 +204,58 @@ bool readHostFile(const std::string& path, std::string& bytes) {
     return true;
 }
 
-bool seedRoot(const std::string& root, const std::string& family, std::string& error) {
-    if (!makeDirs(root)) {
-        error = "cannot create " + root;
+bool blankDir(const std::string& dir) {
+    DIR* handle = opendir(dir.c_str());
+    if (!handle) {
+        return errno == ENOENT;
+    }
+    bool blank = true;
+    while (const dirent* entry = readdir(handle)) {
+        blank = blank && (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0);
+    }
+    closedir(handle);
+    return blank;
+}
+
+bool seedRoot(const std::string& root, const std::string& family, bool replace,
+              std::string& error) {
+    std::string target = realDir(root);
+    size_t slash = target.rfind('/');
+    std::string parent = slash == 0 ? "/" : target.substr(0, slash);
+    if (!makeDirs(parent)) {
+        error = "cannot create " + parent;
         return false;
     }
-    for (size_t i = 0; i < kEmbeddedFileCount; ++i) {
-        const EmbeddedFile& file = kEmbeddedFiles[i];
-        std::string place = placeOf(file.path, family);
-        std::string bytes(reinterpret_cast<const char*>(file.bytes), file.size);
-        if (!place.empty() && !writeHostFile(root + "/" + place, bytes)) {
-            error = "cannot write " + root + "/" + place;
-            return false;
-        }
+    removeDeadSeeds(parent, target.substr(slash + 1));
+    std::string fresh = target + kSeeding + std::to_string(getpid());
+    removeTree(fresh);
+    if (!writeSeed(fresh, family, error)) {
+        removeTree(fresh);
+        return false;
     }
-    return writeHostFile(root + kFamilyMark, family + "\n");
+    bool placed = replace && swapDirs(fresh, target);
+    int why = errno;
+    if (!placed && (!replace || why == ENOENT)) {
+        placed = rename(fresh.c_str(), target.c_str()) == 0;
+        why = errno;
+    }
+    removeTree(fresh);  // ours when it was not placed; after a swap, the disk replaced
+    if (placed) {
+        return true;
+    }
+    // Another run may have seeded the root meanwhile: its disk is used.
+    if ((why == ENOTEMPTY || why == EEXIST) && !rootFamily(target).empty()) {
+        return true;
+    }
+    error = "cannot put the seeded disk in place at " + target + ": " + strerror(why);
+    return false;
 }
 
 std::string rootFamily(const std::string& root) {
     std::string text;
-    readHostFile(root + kFamilyMark, text);
+    if (!readHostFile(root + kFamilyMark, text)) {
+        return "";
+    }
     for (const char* family : {"dome", "thermal"}) {
         if (text.compare(0, strlen(family), family) == 0) {
             return family;

@@ -10,11 +10,19 @@
 std::string absoluteDir(const std::string& dir);
 bool directoryExists(const std::string& dir);
 
-// Creates root with the sample disk of family ("box", "dome", "thermal"):
-// the style documents and that family's machine information and module
-// configuration. The family is remembered in the root.
-bool seedRoot(const std::string& root, const std::string& family, std::string& error);
-// The family a root was seeded with; "box" when it does not say.
+// True when dir does not exist or is a directory with nothing in it.
+bool blankDir(const std::string& dir);
+
+// Seeds root with the sample disk of family ("box", "dome", "thermal"): the
+// style documents and that family's machine information and module
+// configuration. The family is remembered in the root. The disk is written
+// whole beside root ("<root>.seeding.<pid>") and renamed into place, so a
+// seeder that dies leaves no half disk at root; what dead seeders left beside
+// it is removed. A missing or empty root is replaced; with replace, a seeded
+// one too. When another run seeds root first, its disk is kept and ours
+// dropped.
+bool seedRoot(const std::string& root, const std::string& family, bool replace, std::string& error);
+// The family a root was seeded with; "" when it holds no seeded disk.
 std::string rootFamily(const std::string& root);
 
 // Writes (or with "off" removes) the module's debug sign file in root.

@@ -203,8 +203,11 @@ void addRestoreAndReset(CommandTable& t) {
                        "delete the parameter files and start again"));
     t.push_back(action("resetToLastParameters", &ISensorController::resetToLastParameters,
                        "go back to the saved values of the current scheme"));
-    t.push_back({"flush", "", "save the current scheme's set",
-                 [](Session& s, const Args&) { s.answer(str(s.controller().flush())); }});
+    t.push_back({"flush", "", "save the current scheme's set", [](Session& s, const Args&) {
+                     int saved = s.controller().flush();
+                     s.answer(str(saved));
+                     s.countProblems(saved != 0 ? 1 : 0);  // nothing saved: the run fails
+                 }});
 }
 
 void addHandlers(CommandTable& t) {

@@ -7,8 +7,12 @@
 const char* const kOptionsHelp =
     "usage: sensorctl [options] [command [args...]]...\n"
     "  --root DIR         camera disk to work on (default ./sensor-root; created and\n"
-    "                     seeded from the sample data when it does not exist)\n"
-    "  --family NAME      box, dome or thermal: the sample camera a new root gets\n"
+    "                     seeded from the sample data when it does not exist or is\n"
+    "                     an empty directory)\n"
+    "  --family NAME      box, dome or thermal: the sample camera a new root gets; a\n"
+    "                     root seeded with another family is refused\n"
+    "  --reseed           replace the root with a fresh sample disk of --family (by\n"
+    "                     default the family it holds), dropping its changes\n"
     "  --camera N         camera (channel) number, counted from 1 (default 1)\n"
     "  --profile FILE     simulated sensor profile (default: the family's sample)\n"
     "  --debug LEVEL      write the debug sign file with LEVEL; 'off' removes it\n"
@@ -65,6 +69,10 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
         }
         if (option == "--help") {
             options.help = true;
+            continue;
+        }
+        if (option == "--reseed") {
+            options.reseed = true;
             continue;
         }
         std::string value;

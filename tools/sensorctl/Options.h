@@ -12,6 +12,7 @@ struct Options {
     std::string profile;  // empty: the family's sample profile
     std::string debug;    // empty: leave the sign file as it is; "off" removes it
     int waitScale = 100;  // percent of every wait of the module and of `wait`
+    bool reseed = false;  // replace the root with a fresh sample disk
     bool help = false;
     std::vector<std::string> commands;  // the words after the options
 };

@@ -18,13 +18,35 @@ Session::~Session() {
 
 bool Session::prepareRoot(std::string& family, std::string& error) {
     m_strRoot = absoluteDir(m_objOptions.root);
-    if (!directoryExists(m_strRoot)) {
-        family = m_objOptions.family.empty() ? "box" : m_objOptions.family;
-        if (!seedRoot(m_strRoot, family, error)) {
+    const std::string& asked = m_objOptions.family;
+    std::string held = rootFamily(m_strRoot);
+    bool blank = held.empty() && blankDir(m_strRoot);
+    if (!blank && !directoryExists(m_strRoot)) {
+        error = "root " + m_objOptions.root + " is not a directory";
+        return false;
+    }
+    // A directory of other files is used as it is, but never replaced.
+    if (m_objOptions.reseed && !blank && held.empty()) {
+        m_bRefused = true;
+        error =
+            "root " + m_objOptions.root + " holds files sensorctl did not seed; not replacing it";
+        return false;
+    }
+    family = !asked.empty() ? asked : !held.empty() ? held : "box";
+    if (blank || m_objOptions.reseed) {
+        if (!seedRoot(m_strRoot, family, m_objOptions.reseed, error)) {
             return false;
         }
-    } else {
-        family = m_objOptions.family.empty() ? rootFamily(m_strRoot) : m_objOptions.family;
+        held = rootFamily(m_strRoot);  // another run's, when it seeded first
+    }
+    if (!held.empty() && held != family) {
+        if (!asked.empty()) {
+            m_bRefused = true;
+            error = "root " + m_objOptions.root + " holds a " + held + " camera, not " + asked +
+                    " (use --reseed to replace it)";
+            return false;
+        }
+        family = held;
     }
     platform::setFsRoot(m_strRoot);
     platform::setWaitScale(m_objOptions.waitScale);

@@ -18,9 +18,13 @@ class Session {
     Session(const Options& options, FILE* answers);
     ~Session();
 
-    // Seeds the root when it is new, writes the sign file, loads the profile,
-    // and initialises the controller as the host does.
+    // Seeds the root when it is new or empty (afresh with --reseed), writes the
+    // sign file, loads the profile, and initialises the controller as the host
+    // does.
     bool open(std::string& error);
+    // Whether open failed because the root holds another disk than asked for
+    // (another family's, or files that --reseed must not replace).
+    bool refused() const { return m_bRefused; }
     // uinit, as the host does before it destroys the controller.
     void close();
 
@@ -50,6 +54,7 @@ class Session {
     std::unique_ptr<ISensorController> m_pController;
     int m_nChannel = 0;
     int m_nProblems = 0;
+    bool m_bRefused = false;
 };
 
 #endif

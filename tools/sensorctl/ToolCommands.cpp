@@ -3,12 +3,14 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <algorithm>
 #include <map>
 
 #include "CameraRoot.h"
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Compliance.h"
+#include "DiskCheck.h"
 #include "KeyNames.h"
 #include "Session.h"
 #include "StyleView.h"
@@ -16,6 +18,7 @@
 #include "platform/HostSeams.h"
 #include "platform/TalvexTime.h"
 #include "platform/ia_sim.h"
+#include "sensor/SensorFile.h"
 #include "sensor/SensorKeyVal.h"
 
 namespace {
@@ -110,8 +113,28 @@ void videoLog(Session& s, const Args&) {
     s.answer(text.empty() ? "none" : text);
 }
 
+// The facts of the disk as the module holds them: its set (the current
+// scheme's keys in order) and the schemes its configuration asks for.
+DiskFacts diskFacts(Session& s) {
+    DiskFacts facts;
+    std::string all;
+    s.controller().getAllParameters(all);
+    facts.set.resize(FACTORY_KEYVAL_CAPACITY);
+    u32 count = 0;
+    keyval_str2st_bounded(all, facts.set.data(), &count, FACTORY_KEYVAL_CAPACITY);
+    facts.set.resize(count);
+    facts.nSchemeSum = DEFAULT_SCHEME_SUM;
+    getDetailFieldTou32(s.moduleConfigure().getDetail().c_str(), "max_scheme", &facts.nSchemeSum);
+    facts.nSchemeSum = std::min<u32>(facts.nSchemeSum, SNS_SCHEME_MAX);
+    facts.nCameraId = s.channel() + 1;
+    return facts;
+}
+
 void checkCamera(Session& s, const Args&) {
     std::vector<std::string> problems = checkTailoredStyle(s.controller().getUIStyleFile());
+    for (const std::string& problem : checkCameraDisk(diskFacts(s))) {
+        problems.push_back(problem);
+    }
     std::string text;
     for (const std::string& problem : problems) {
         text += problem + "\n";

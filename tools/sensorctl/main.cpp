@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
     Session session(options, answers);
     if (!session.open(error)) {
         fprintf(stderr, "sensorctl: %s\n", error.c_str());
-        return EXIT_USAGE;
+        return session.refused() ? EXIT_PROBLEMS : EXIT_USAGE;
     }
     int status = EXIT_OK;
     if (options.commands.empty()) {

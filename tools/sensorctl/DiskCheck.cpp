@@ -1,0 +1,129 @@
+#include "DiskCheck.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include <map>
+
+#include "CameraRoot.h"
+#include "platform/FsRoot.h"
+#include "platform/MachineInfo.h"
+#include "platform/ModuleConfigure.h"
+#include "sensor/ISensorController.h"
+#include "sensor/SensorFile.h"
+
+namespace {
+
+const char* const kConfigDir = "/mnt/mtd/code/config_file/";
+const char* const kMachineInfo = "/mnt/mtd/code/factory_setting/machineinfo.ini";
+const char* const kModuleConfig = "/hd1/moduleConfig/moduleConfig.xml";
+
+std::string schemeFileName(int camera, u32 scheme) {
+    return (camera == 2 ? "sensor-thermal" : "sensor") + std::to_string(scheme) + ".cfg";
+}
+
+bool readCameraFile(const std::string& cameraPath, std::string& bytes) {
+    return readHostFile(platform::resolvePath(cameraPath), bytes);
+}
+
+std::vector<KeyVal> recordsOf(const std::string& bytes) {
+    std::vector<KeyVal> records(bytes.size() / sizeof(KeyVal));
+    if (!records.empty()) {
+        memcpy(records.data(), bytes.data(), records.size() * sizeof(KeyVal));
+    }
+    return records;
+}
+
+void checkDuplicates(const std::string& name, const std::vector<KeyVal>& records,
+                     const std::vector<KeyVal>& set, std::vector<std::string>& problems) {
+    std::map<u32, int> inFile;
+    std::map<u32, int> inSet;
+    for (const KeyVal& record : records) {
+        ++inFile[record.key];
+    }
+    for (const KeyVal& record : set) {
+        ++inSet[record.key];
+    }
+    for (const auto& key : inFile) {
+        if (key.second > 1 && key.second > inSet[key.first]) {
+            problems.push_back(name + ": key " + std::to_string(key.first) + " saved " +
+                               std::to_string(key.second) + " times");
+        }
+    }
+}
+
+void checkSchemeFile(const std::string& name, const std::vector<KeyVal>& set,
+                     std::vector<std::string>& problems) {
+    std::string bytes;
+    if (!readCameraFile(kConfigDir + name, bytes)) {
+        problems.push_back(name + ": missing");
+        return;
+    }
+    if (bytes.size() % sizeof(KeyVal) != 0) {
+        problems.push_back(name + ": " + std::to_string(bytes.size() % sizeof(KeyVal)) +
+                           " bytes after the last whole record");
+    }
+    std::vector<KeyVal> records = recordsOf(bytes);
+    std::vector<KeyVal> fitted = set;
+    SavedFileFit fit = fitSavedRecords(records.data(), static_cast<u32>(records.size()),
+                                       fitted.data(), static_cast<u32>(fitted.size()));
+    if (!fit.bSameLayout) {
+        problems.push_back(name + ": another layout than the set: " + std::to_string(fit.nTaken) +
+                           " records taken, " + std::to_string(fit.nIgnored) + " ignored, " +
+                           std::to_string(fit.nMissing) + " keys missing");
+    } else if (records.size() != set.size()) {
+        problems.push_back(name + ": " + std::to_string(records.size()) + " records, the set has " +
+                           std::to_string(set.size()));
+    }
+    checkDuplicates(name, records, set, problems);
+}
+
+void checkVersionFile(std::vector<std::string>& problems) {
+    std::string bytes;
+    if (!readCameraFile(std::string(kConfigDir) + "snsversion.cfg", bytes)) {
+        problems.push_back("snsversion.cfg: missing");
+        return;
+    }
+    if (bytes.size() != sizeof(u32)) {
+        problems.push_back("snsversion.cfg: " + std::to_string(bytes.size()) + " bytes, not 4");
+    }
+    u32 version = 0;
+    memcpy(&version, bytes.data(), std::min(bytes.size(), sizeof(version)));
+    if (bytes.size() >= sizeof(version) && version != SNS_PARAM_FILE_VERSION) {
+        problems.push_back("snsversion.cfg: version " + std::to_string(version) +
+                           ", this build keeps " + std::to_string(SNS_PARAM_FILE_VERSION));
+    }
+}
+
+void checkMachine(std::vector<std::string>& problems) {
+    MachineInfo machine;
+    if (!SystemInfoParser::parseMachineInfo(kMachineInfo, machine)) {
+        problems.push_back("machineinfo.ini: missing or unreadable");
+        return;
+    }
+    if (machine.getDeviceType() == 0) {
+        problems.push_back("machineinfo.ini: no DeviceType");
+    }
+    if (machine.getHardwareModel().empty()) {
+        problems.push_back("machineinfo.ini: no HardwareModel");
+    }
+    std::vector<ModuleConfigure> modules;
+    ModuleConfigureParser::parse(kModuleConfig, machine.getHardwareModel(),
+                                 machine.getHardwareCode(), modules);
+    if (modules.empty()) {
+        problems.push_back("moduleConfig.xml: no module for this machine (" +
+                           machine.getHardwareModel() + ", " + machine.getHardwareCode() + ")");
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> checkCameraDisk(const DiskFacts& facts) {
+    std::vector<std::string> problems;
+    for (u32 s = 0; s < facts.nSchemeSum; ++s) {
+        checkSchemeFile(schemeFileName(facts.nCameraId, s), facts.set, problems);
+    }
+    checkVersionFile(problems);
+    checkMachine(problems);
+    return problems;
+}
