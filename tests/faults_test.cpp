@@ -399,6 +399,27 @@ TEST_F(Faults, FailedLoadDamagesNoFileAndTheNextInitLoadsEverySet) {
     }
 }
 
+// A full disk at init: the old version made init remove the saved sets and
+// the new version could not be written. Until it is, no save is taken as done
+// (the next start would remove it), and the first save that can write it does.
+TEST_F(Faults, VersionThatInitCouldNotWriteIsWrittenBeforeTheFirstSave) {
+    begin();
+    writeFile(std::string(kConfigDir) + "/snsversion.cfg", std::string("\x07\0\0\0", 4));
+    platform::failFileOperation(platform::fileOpen, "snsversion.cfg");
+    restart();
+    int first = 0;
+    stdoutOf([&] {
+        ASSERT_EQ(0, m_pController->setParameter(KEY_BRIGHTNESS, 61, true));
+        first = m_pController->flush();
+    });
+    platform::clearFileFaults();
+    EXPECT_EQ(-1, first);
+    EXPECT_EQ(0, m_pController->flush());
+    EXPECT_EQ(std::string("\x08\0\0\0", 4), readFile(std::string(kConfigDir) + "/snsversion.cfg"));
+    restart();
+    EXPECT_EQ(61, value(KEY_BRIGHTNESS));
+}
+
 // --- power cut during a save -----------------------------------------------------
 
 // Where a save is cut: before each step of the replacement, and at bytes of

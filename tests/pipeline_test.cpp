@@ -371,3 +371,33 @@ TEST_F(Pipeline, CacheWritesNeverLeaveTheTable) {
     EXPECT_EQ(77u, nVal);
     EXPECT_EQ(50, value(34));
 }
+
+// A key from the host may name a command whose data is a record: whatever the
+// path, the processor gets a zeroed room that the largest record fits, with
+// the value first (the sanitizer build sees any read or write past it). Every
+// key of the map and every record command, set and read, alone and as the
+// last pair of a full set.
+TEST_F(Pipeline, RecordCommandsGetAWholeZeroedRecordOnEveryPath) {
+    begin();
+    std::vector<keycmd> rows(KEYCMD_ROWS);
+    buildKeyCmdMap(rows.data());
+    std::vector<uint32_t> commands = {IA_CMD_SENSOR_CHECK,    IA_CMD_DYNAMIC_PARAMS_CMDS_GET,
+                                      IA_CMD_CAMERA_VER_INFO, IA_CMD_DN_STATE,
+                                      IA_CMD_DTN_THR,         IA_CMD_DTN_H};
+    for (const keycmd& row : rows) {
+        commands.push_back(row.key);
+    }
+    std::string all;
+    m_pController->getAllParameters(all);
+    std::string lastPairIsTheCheck = all.substr(0, all.rfind('(')) + "(2816,9)";
+    stdoutOf([&] {
+        for (uint32_t cmd : commands) {
+            int value = 7;
+            m_pController->setParameter(static_cast<int>(cmd), 7, false);
+            m_pController->getParameter(static_cast<int>(cmd), value);
+            m_pController->getCmdExecStatus(static_cast<int>(cmd), value);
+        }
+        m_pController->setParameters(lastPairIsTheCheck, false);
+    });
+    EXPECT_EQ(Records({{7, 0, 0, 0}, {9, 0, 0, 0}}), setsOf(IA_CMD_SENSOR_CHECK));
+}
