@@ -280,3 +280,36 @@ TEST_F(SensorctlTest, SimulatedFaultsAndTheCallLogAreVisible) {
 }
 
 }  // namespace
+
+// check reads the disk as the module keeps it: one line per saved file that
+// is cut, of another layout or repeats a key, and per gap in the machine's
+// information; a flush that saves nothing fails the run.
+TEST_F(SensorctlTest, CheckNamesEveryFaultOfTheDiskAndAFailedFlushFailsTheRun) {
+    ASSERT_EQ(0, run({"getSensorStatus"}).status);
+    const std::string config = "/mnt/mtd/code/config_file/";
+    std::string scheme1 = diskFile(config + "sensor1.cfg");
+    std::ofstream(disk() + config + "sensor1.cfg", std::ios::binary) << scheme1 + "abc";
+    std::ofstream(disk() + config + "sensor2.cfg", std::ios::binary)
+        << scheme1 + scheme1.substr(40, 8);
+    std::ofstream(disk() + config + "sensor3.cfg", std::ios::binary) << scheme1.substr(8);
+    ToolRun r = run({"check"});
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ(
+        "sensor1.cfg: 3 bytes after the last whole record\n"
+        "sensor2.cfg: 103 records, the set has 102\n"
+        "sensor2.cfg: key 34 saved 2 times\n"
+        "sensor3.cfg: another layout than the set: 101 records taken, 0 ignored, 1 keys missing\n"
+        "check: 4 problems\n",
+        r.out.substr(0, r.out.find("check:") + 18));
+    editDiskFile("/mnt/mtd/code/factory_setting/machineinfo.ini", "DeviceType=", "Device=");
+    EXPECT_TRUE(contains(run({"check"}).out, "machineinfo.ini: no DeviceType\n"));
+    // A directory that holds a file where scheme 0's file belongs: the save
+    // cannot be put in place.
+    std::string inTheWay = disk() + config + "sensor0.cfg";
+    ASSERT_EQ(
+        0, system(("rm " + shellQuoted(inTheWay) + " && mkdir -p " + shellQuoted(inTheWay + "/x"))
+                      .c_str()));
+    ToolRun unsaved = run({"setParameters", "(34,70)", "1", "flush"});
+    EXPECT_EQ("0\n-1\n", unsaved.out);
+    EXPECT_EQ(1, unsaved.status);
+}
