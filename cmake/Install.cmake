@@ -27,7 +27,7 @@ install(FILES sensor/ISensorController.h sensor/SensorFile.h sensor/SensorKeyVal
               sensor/SensorKeys.h sensor/StyleDocument.h sensor/sensor.h
         DESTINATION ${SENSOR_INSTALL_INCLUDEDIR}/sensor COMPONENT sensordll)
 install(FILES support/SensorDebug.h support/TXMutexManager.h support/TXRuntimeError.h
-              support/function.h
+              support/WorkerTurn.h support/function.h
         DESTINATION ${SENSOR_INSTALL_INCLUDEDIR}/support COMPONENT sensordll)
 # What the module requires of the processor library and the base library; the
 # camera's vendor supplies the implementation.
