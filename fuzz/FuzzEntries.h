@@ -20,9 +20,10 @@
 //   param_files     byte: scheme to switch to; byte: flags (bit 0 the version
 //                   file present, bits 1-4 sensor0-3.cfg present, bit 5 the
 //                   version file's bytes from the input, else the module's
-//                   version, bit 6 a licence-plate camera); byte: number of
-//                   schemes (modulo 18); block per file from the input,
-//                   version first
+//                   version, bit 6 a licence-plate camera, bit 7 scheme
+//                   files built from recipes, see param_files.cpp); byte:
+//                   number of schemes (modulo 18); block per file from the
+//                   input, version first
 #ifndef FUZZ_FUZZENTRIES_H
 #define FUZZ_FUZZENTRIES_H
 
