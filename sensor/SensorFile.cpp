@@ -4,11 +4,13 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <mutex>
 #include <vector>
 
+#include "platform/FsRoot.h"
 #include "platform/StringHandler.h"
 #include "platform/TXFile.h"
 #include "sensor/SensorKeys.h"
@@ -503,6 +505,15 @@ const char* nameOf(const char* file_name) {
     return file_name ? file_name : "(null)";
 }
 
+// Opens a camera file for reading only when it is a regular file: a FIFO put
+// in its place would block the open until a writer came, a device would read
+// without end.
+bool openForReading(TXFile& file, const char* file_name) {
+    struct stat info;
+    return file_name && stat(platform::resolvePath(file_name).c_str(), &info) == 0 &&
+           S_ISREG(info.st_mode) && file.open(file_name, TXFile::modeRead);
+}
+
 // A file written in full is moved over the old one; a save that fails at any
 // step leaves the old file in place and reports 0 bytes saved. The saving
 // operation (op) reports.
@@ -514,14 +525,15 @@ bool replaceOrKeep(ReplacingFile& file, const char* file_name, const SnsOperatio
 
 INT64 getFileLen(const char* file_name) {
     TXFile file;
-    SNS_ASSERT(file.open(file_name), "file_name(%s)", file_name ? file_name : "(null)");
+    SNS_ASSERT_AS(openForReading(file, file_name), "file.open(file_name)", "file_name(%s)",
+                  nameOf(file_name));
     return file.getLength();
 }
 
 int loadFromFile(const char* file_name, char* data, INT64 file_len) {
     SNS_DBG(37, "open file:%s\n", file_name ? file_name : "(null)");
     TXFile file;
-    if (!data || !transferable(file_len) || !file.open(file_name, TXFile::modeRead)) {
+    if (!data || !transferable(file_len) || !openForReading(file, file_name)) {
         return -1;
     }
     int nSize = file.read(data, static_cast<int>(file_len));
@@ -610,7 +622,8 @@ SavedFileFit fitSavedRecords(const KeyVal* p_pRecords, u32 p_nRecords, KeyVal* p
 
 int keyValFromFile(char* file_name, KeyVal* p_pKeyVal, u32 p_nKeyValNum) {
     TXFile file;
-    SNS_ASSERT(file.open(file_name), "file_name(%s)\n", nameOf(file_name));
+    SNS_ASSERT_AS(openForReading(file, file_name), "file.open(file_name)", "file_name(%s)\n",
+                  nameOf(file_name));
     int nRead = 0;
     std::vector<KeyVal> records = readSavedRecords(file, nRead);
     file.close();

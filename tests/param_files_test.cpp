@@ -7,6 +7,7 @@
 #include <stdint.h>
 #include <string.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,6 +19,7 @@
 #include "fixtures/DirEntries.h"
 #include "fixtures/Reports.h"
 #include "fixtures/SandboxRoot.h"
+#include "fixtures/Watchdog.h"
 #include "sensor/SensorFile.h"
 #include "sensor/SensorKeyVal.h"
 #include "support/SensorDebug.h"
@@ -141,6 +143,29 @@ TEST_F(ParamFilesTest, MissingFilesAreReportedAndLeaveTheArrayOrGiveLengthZero) 
                                   "file_name(/mnt/mtd/none.bin)" + kReset));
     writeFile("/mnt/mtd/thirteen.bin", "thirteen byte");
     EXPECT_EQ("", stdoutOf([] { EXPECT_EQ(13, getFileLen("/mnt/mtd/thirteen.bin")); }));
+}
+
+// What is no regular file at a file's path is read as a file that cannot be
+// opened: a FIFO without a writer would block the open for ever.
+TEST_F(ParamFilesTest, FifoOrDirectoryInAFilesPlaceReadsAsUnopenable) {
+    Watchdog watchdog(10, "reading a FIFO in a parameter file's place");
+    const std::string path = hostPath(g_szScheme0);
+    for (bool fifo : {true, false}) {
+        removeTree(path);
+        writeFile(g_szScheme0, "");  // the directory
+        removeTree(path);
+        ASSERT_EQ(0, fifo ? mkfifo(path.c_str(), 0644) : mkdir(path.c_str(), 0755));
+        std::vector<KeyVal> memory = pattern(4, 3);
+        std::string before = memoryBytes(memory);
+        char buffer[8] = {0};
+        std::string out = stdoutOf([&] {
+            EXPECT_EQ(SNS_SUCCESS, keyValFromFile(g_szScheme0, memory.data(), 4));
+            EXPECT_EQ(-1, loadFromFile(g_szScheme0, buffer, 8));
+            EXPECT_EQ(0, getFileLen(g_szScheme0));
+        });
+        EXPECT_EQ(before, memoryBytes(memory)) << fifo;
+        EXPECT_TRUE(contains(out, failed("file.open(file_name)"))) << out;
+    }
 }
 
 TEST_F(ParamFilesTest, LoadFromFileReturnsTheCountReadAndFailsSilently) {

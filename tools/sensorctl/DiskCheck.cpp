@@ -2,6 +2,7 @@
 
 #include <stdio.h>
 #include <string.h>
+#include <sys/stat.h>
 
 #include <map>
 
@@ -22,8 +23,11 @@ std::string schemeFileName(int camera, u32 scheme) {
     return (camera == 2 ? "sensor-thermal" : "sensor") + std::to_string(scheme) + ".cfg";
 }
 
+// Only a regular file is read: a FIFO in its place would block the check.
 bool readCameraFile(const std::string& cameraPath, std::string& bytes) {
-    return readHostFile(platform::resolvePath(cameraPath), bytes);
+    struct stat info;
+    std::string path = platform::resolvePath(cameraPath);
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && readHostFile(path, bytes);
 }
 
 std::vector<KeyVal> recordsOf(const std::string& bytes) {
