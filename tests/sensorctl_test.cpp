@@ -302,7 +302,10 @@ TEST_F(SensorctlTest, CheckNamesEveryFaultOfTheDiskAndAFailedFlushFailsTheRun) {
         "check: 4 problems\n",
         r.out.substr(0, r.out.find("check:") + 18));
     editDiskFile("/mnt/mtd/code/factory_setting/machineinfo.ini", "DeviceType=", "Device=");
-    EXPECT_TRUE(contains(run({"check"}).out, "machineinfo.ini: no DeviceType\n"));
+    editDiskFile("/hd1/moduleConfig/moduleConfig.xml", "</ModuleConfig>", "");
+    r = run({"check"});
+    EXPECT_TRUE(contains(r.out, "machineinfo.ini: no DeviceType\n")) << r.out;
+    EXPECT_TRUE(contains(r.out, "moduleConfig.xml: missing or does not parse\n")) << r.out;
     // A directory that holds a file where scheme 0's file belongs: the save
     // cannot be put in place.
     std::string inTheWay = disk() + config + "sensor0.cfg";

@@ -112,9 +112,10 @@ void checkMachine(std::vector<std::string>& problems) {
         problems.push_back("machineinfo.ini: no HardwareModel");
     }
     std::vector<ModuleConfigure> modules;
-    ModuleConfigureParser::parse(kModuleConfig, machine.getHardwareModel(),
-                                 machine.getHardwareCode(), modules);
-    if (modules.empty()) {
+    if (!ModuleConfigureParser::parse(kModuleConfig, machine.getHardwareModel(),
+                                      machine.getHardwareCode(), modules)) {
+        problems.push_back("moduleConfig.xml: missing or does not parse");
+    } else if (modules.empty()) {
         problems.push_back("moduleConfig.xml: no module for this machine (" +
                            machine.getHardwareModel() + ", " + machine.getHardwareCode() + ")");
     }
