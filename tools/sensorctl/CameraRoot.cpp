@@ -188,9 +188,29 @@ bool writeHostFile(const std::string& path, const std::string& bytes) {
     if (slash != std::string::npos && slash > 0 && !makeDirs(path.substr(0, slash))) {
         return false;
     }
-    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out.flush());
+    // Written beside the file and renamed over it: a module reading it at the
+    // same time (the sign file) sees the old file or the new one, and a link
+    // planted at the path is replaced, never written through.
+    std::string temporary = path + ".tmp." + std::to_string(getpid());
+    unlink(temporary.c_str());
+    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return false;
+    }
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0 && errno != EINTR) {
+            break;
+        }
+        done += n > 0 ? static_cast<size_t>(n) : 0;
+    }
+    bool written = close(fd) == 0 && done == bytes.size();
+    if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
+        unlink(temporary.c_str());
+        return false;
+    }
+    return true;
 }
 
 bool readHostFile(const std::string& path, std::string& bytes) {
