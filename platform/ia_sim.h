@@ -38,6 +38,9 @@ struct Call {
 // Every call since the last clear, in order.
 std::vector<Call> calls();
 void clearCalls();
+// The calls since the last clear, cleared at once: a reader that keeps
+// polling (a console) misses none and keeps the log from growing.
+std::vector<Call> takeCalls();
 
 }  // namespace iasim
 

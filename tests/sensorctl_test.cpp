@@ -275,8 +275,13 @@ TEST_F(SensorctlTest, SimulatedFaultsAndTheCallLogAreVisible) {
     ASSERT_EQ(0, r.status) << r.err;
     EXPECT_EQ(0u, r.out.find("ok\n-34\ntrue 50\n")) << r.out;
     EXPECT_TRUE(contains(r.out, "ch0 34 set in=66 out=\n"));
-    EXPECT_TRUE(contains(r.err, "~~~failed ia_ret=-1")) << "the module's reports go to stderr";
+    EXPECT_TRUE(contains(diskFile("/sensorctl.log"), "~~~failed ia_ret=-1"))
+        << "the module's reports go to the log in the root";
+    EXPECT_FALSE(contains(r.err, "~~~failed"));
+    EXPECT_TRUE(contains(r.err, "diagnostics are in " + disk() + "/sensorctl.log")) << r.err;
     EXPECT_EQ("6\n0\n", diskFile("/mnt/mtd/sign/Debug.sign"));
+    ToolRun verbose = run({"-v", "sim-fail", "34", "-1", "setParameter", "34", "66", "0"});
+    EXPECT_TRUE(contains(verbose.err, "~~~failed ia_ret=-1")) << "-v streams them";
 }
 
 }  // namespace

@@ -328,4 +328,12 @@ void clearCalls() {
     s.vecCalls.clear();
 }
 
+std::vector<Call> takeCalls() {
+    Simulator& s = sim();
+    std::vector<Call> taken;
+    std::lock_guard<std::mutex> guard(s.objMutex);
+    taken.swap(s.vecCalls);
+    return taken;
+}
+
 }  // namespace iasim

@@ -48,15 +48,6 @@ std::string placeOf(const std::string& path, const std::string& family) {
     return path.compare(0, camera.size(), camera) == 0 ? path.substr(camera.size()) : "";
 }
 
-int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
-    return remove(path);
-}
-
-// Removes a directory tree (links are removed, not followed).
-void removeTree(const std::string& path) {
-    nftw(path.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
-}
-
 bool processAlive(long pid) {
     return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
@@ -153,6 +144,76 @@ std::string realDir(const std::string& root) {
 }
 
 }  // namespace
+
+static int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
+    return remove(path);
+}
+
+void removeTree(const std::string& path) {
+    nftw(path.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+namespace {
+
+bool copyRegularFile(const std::string& from, const std::string& to) {
+    int in = open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat st;
+    if (in < 0 || fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (in >= 0) {
+            close(in);
+        }
+        return true;  // not a regular file: not copied
+    }
+    int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    bool ok = out >= 0;
+    char buffer[8192];
+    ssize_t got = 0;
+    while (ok && (got = read(in, buffer, sizeof(buffer))) > 0) {
+        ok = write(out, buffer, static_cast<size_t>(got)) == got;
+    }
+    ok = ok && got == 0;
+    close(in);
+    if (out >= 0) {
+        ok = close(out) == 0 && ok;
+    }
+    return ok;
+}
+
+}  // namespace
+
+bool copyTree(const std::string& from, const std::string& to) {
+    std::vector<std::pair<std::string, std::string>> pending(1, std::make_pair(from, to));
+    while (!pending.empty()) {
+        std::pair<std::string, std::string> dirs = pending.back();
+        pending.pop_back();
+        DIR* dir = opendir(dirs.first.c_str());
+        if (!dir || (mkdir(dirs.second.c_str(), 0755) != 0 && errno != EEXIST)) {
+            if (dir) {
+                closedir(dir);
+            }
+            return false;
+        }
+        bool ok = true;
+        while (const dirent* entry = ok ? readdir(dir) : nullptr) {
+            std::string name = entry->d_name;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            std::string source = dirs.first + "/" + name, target = dirs.second + "/" + name;
+            struct stat st;
+            if (lstat(source.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+                pending.emplace_back(source, target);
+            } else if (lstat(source.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+                ok = copyRegularFile(source, target);
+            }
+        }
+        closedir(dir);
+        if (!ok) {
+            return false;
+        }
+    }
+    return true;
+}
 
 const EmbeddedFile* findEmbedded(const std::string& path) {
     for (size_t i = 0; i < kEmbeddedFileCount; ++i) {

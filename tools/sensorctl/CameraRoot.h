@@ -25,6 +25,12 @@ bool seedRoot(const std::string& root, const std::string& family, bool replace, 
 // The family a root was seeded with; "" when it holds no seeded disk.
 std::string rootFamily(const std::string& root);
 
+// Copies the directories and regular files of from into to (created); links
+// and other files are left out, never followed.
+bool copyTree(const std::string& from, const std::string& to);
+// Removes a directory tree (links are removed, not followed).
+void removeTree(const std::string& path);
+
 // Writes (or with "off" removes) the module's debug sign file in root.
 bool writeSignFile(const std::string& root, const std::string& level, std::string& error);
 

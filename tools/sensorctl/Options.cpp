@@ -16,8 +16,14 @@ const char* const kOptionsHelp =
     "  --camera N         camera (channel) number, counted from 1 (default 1)\n"
     "  --profile FILE     simulated sensor profile (default: the family's sample)\n"
     "  --debug LEVEL      write the debug sign file with LEVEL; 'off' removes it\n"
-    "  --wait-scale PCT   run every wait at PCT percent of its time (default 100)\n"
+    "  --wait-scale PCT   run every wait at PCT percent of its time (default 1, so\n"
+    "                     that commands answer at once; 100 for serve: real time)\n"
+    "  -v, --verbose      the module's diagnostics on standard error (by default\n"
+    "                     they go to sensorctl.log in the root)\n"
+    "  -h, --help         this help and the list of commands\n"
     "With no command, commands are read from standard input, one per line.\n"
+    "sensorctl serve [--listen ADDR:PORT] runs the settings console, a web page on\n"
+    "ADDR:PORT (default 127.0.0.1:8080; port 0 picks a free one).\n"
     "'sensorctl help' lists the commands.\n";
 
 namespace {
@@ -55,24 +61,59 @@ bool takeValue(const std::string& option, const std::string& value, Options& opt
     return error.empty() && !value.empty();
 }
 
+bool isFlag(const std::string& option, Options& options) {
+    if (option == "--help" || option == "-h") {
+        options.help = true;
+    } else if (option == "--reseed") {
+        options.reseed = true;
+    } else if (option == "--verbose" || option == "-v") {
+        options.verbose = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool isOption(const char* word) {
+    return strncmp(word, "--", 2) == 0 || strcmp(word, "-v") == 0 || strcmp(word, "-h") == 0;
+}
+
+// The words after `serve`: only --listen ADDR:PORT (or --listen=ADDR:PORT).
+bool parseServeOptions(const std::vector<std::string>& words, Options& options,
+                       std::string& error) {
+    for (size_t i = 1; i < words.size(); ++i) {
+        std::string word = words[i];
+        if (word.compare(0, 9, "--listen=") == 0) {
+            options.listen = word.substr(9);
+        } else if (word == "--listen" && i + 1 < words.size()) {
+            options.listen = words[++i];
+        } else {
+            error = "serve: unexpected '" + word + "' (usage: serve [--listen ADDR:PORT])";
+            return false;
+        }
+        if (options.listen.empty()) {
+            error = "serve: --listen: missing ADDR:PORT";
+            return false;
+        }
+    }
+    options.serve = true;
+    options.commands.clear();
+    return true;
+}
+
 }  // namespace
 
 bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
     static const char* const kValued[] = {"--root",    "--family", "--camera",
                                           "--profile", "--debug",  "--wait-scale"};
     int i = 1;
-    for (; i < argc && strncmp(argv[i], "--", 2) == 0; ++i) {
+    for (; i < argc && isOption(argv[i]); ++i) {
         std::string option = argv[i];
         if (option == "--") {
             ++i;
             break;
         }
-        if (option == "--help") {
-            options.help = true;
-            continue;
-        }
-        if (option == "--reseed") {
-            options.reseed = true;
+        if (isFlag(option, options)) {
             continue;
         }
         std::string value;
@@ -99,5 +140,15 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
         }
     }
     options.commands.assign(argv + i, argv + argc);
+    if (!options.commands.empty() && options.commands[0] == "serve") {
+        return parseServeOptions(options.commands, options, error);
+    }
     return true;
+}
+
+int effectiveWaitScale(const Options& options) {
+    if (options.waitScale >= 0) {
+        return options.waitScale;
+    }
+    return options.serve ? 100 : 1;
 }

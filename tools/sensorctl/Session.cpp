@@ -1,5 +1,10 @@
 #include "Session.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <vector>
 
 #include "CameraRoot.h"
@@ -8,6 +13,7 @@
 #include "platform/HostSeams.h"
 #include "platform/MachineInfo.h"
 #include "platform/host/CameraModule.h"
+#include "sensor/SensorFile.h"
 
 Session::Session(const Options& options, FILE* answers)
     : m_objOptions(options), m_pAnswers(answers) {}
@@ -49,7 +55,7 @@ bool Session::prepareRoot(std::string& family, std::string& error) {
         family = held;
     }
     platform::setFsRoot(m_strRoot);
-    platform::setWaitScale(m_objOptions.waitScale);
+    platform::setWaitScale(effectiveWaitScale(m_objOptions));
     return m_objOptions.debug.empty() || writeSignFile(m_strRoot, m_objOptions.debug, error);
 }
 
@@ -73,10 +79,35 @@ bool Session::loadProfile(const std::string& family, std::string& error) {
     return true;
 }
 
+// Points standard output (where the module prints) at the log in the root,
+// emptied for this run. Only a regular file is written: a link or a FIFO in
+// its place keeps the diagnostics on standard error.
+void Session::keepDiagnostics() {
+    std::string path = m_strRoot + "/sensorctl.log";
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    struct stat st;
+    bool regular = fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (!regular || ftruncate(fd, 0) != 0) {
+        fprintf(stderr, "sensorctl: cannot keep the diagnostics in %s; they follow here\n",
+                path.c_str());
+    } else {
+        fflush(stdout);
+        if (dup2(fd, STDOUT_FILENO) >= 0) {
+            m_strLog = path;
+        }
+    }
+    if (fd >= 0) {
+        ::close(fd);
+    }
+}
+
 bool Session::open(std::string& error) {
     std::string family;
     if (!prepareRoot(family, error)) {
         return false;
+    }
+    if (!m_objOptions.verbose) {
+        keepDiagnostics();
     }
     // The constructor reads the machine information of the root.
     m_pController.reset(new ISensorController());
@@ -104,6 +135,12 @@ void Session::close() {
 
 ModuleConfigure Session::moduleConfigure() const {
     return platform::cameraModuleConfigure(m_objOptions.camera);
+}
+
+u32 Session::schemeCount() const {
+    u32 count = DEFAULT_SCHEME_SUM;
+    getDetailFieldTou32(moduleConfigure().getDetail().c_str(), "max_scheme", &count);
+    return std::min<u32>(count, SNS_SCHEME_MAX);
 }
 
 void Session::answer(const std::string& text) {

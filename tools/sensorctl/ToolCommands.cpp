@@ -12,6 +12,7 @@
 #include "Compliance.h"
 #include "DiskCheck.h"
 #include "KeyNames.h"
+#include "LogLines.h"
 #include "Session.h"
 #include "StyleView.h"
 #include "platform/FsRoot.h"
@@ -59,10 +60,13 @@ void listCurrentSet(Session& s, const Args&) {
 }
 
 void dumpFile(Session& s, const Args& a) {
+    // A bare name is in the configuration directory; a path is the camera's
+    // (under the root) when the root has it, else a file of this machine.
     std::string name = a.text(0);
     std::string cameraPath = name.find('/') == std::string::npos ? kConfigDir + name : name;
     std::string bytes;
-    if (!readHostFile(platform::resolvePath(cameraPath), bytes)) {
+    if (!readHostFile(platform::resolvePath(cameraPath), bytes) &&
+        (cameraPath != name || !readHostFile(name, bytes))) {
         s.answer("false cannot read " + cameraPath);
         return;
     }
@@ -85,21 +89,10 @@ void dumpFile(Session& s, const Args& a) {
     s.answer(text.empty() ? "empty" : text);
 }
 
-std::string words(const std::vector<int32_t>& values) {
-    std::string text;
-    for (int32_t value : values) {
-        text += (text.empty() ? "" : ",") + std::to_string(value);
-    }
-    return text;
-}
-
 void processorLog(Session& s, const Args&) {
-    static const char* const kOptions[] = {"set", "get", "range", "correct", "status"};
     std::string text;
     for (const iasim::Call& call : iasim::calls()) {
-        std::string option = call.opt < 5 ? kOptions[call.opt] : std::to_string(call.opt);
-        text += "ch" + std::to_string(call.ch) + " " + std::to_string(call.cmd) + " " + option +
-                " in=" + words(call.in) + " out=" + words(call.out) + "\n";
+        text += callLine(call) + "\n";
     }
     s.answer(text.empty() ? "none" : text);
 }
@@ -107,8 +100,7 @@ void processorLog(Session& s, const Args&) {
 void videoLog(Session& s, const Args&) {
     std::string text;
     for (const RecordingVideoModule::Notification& n : s.video().notifications()) {
-        text += "channel " + std::to_string(n.channel) + " key " + std::to_string(n.key) +
-                " value " + std::to_string(n.value) + "\n";
+        text += notificationLine(n) + "\n";
     }
     s.answer(text.empty() ? "none" : text);
 }
@@ -123,9 +115,7 @@ DiskFacts diskFacts(Session& s) {
     u32 count = 0;
     keyval_str2st_bounded(all, facts.set.data(), &count, FACTORY_KEYVAL_CAPACITY);
     facts.set.resize(count);
-    facts.nSchemeSum = DEFAULT_SCHEME_SUM;
-    getDetailFieldTou32(s.moduleConfigure().getDetail().c_str(), "max_scheme", &facts.nSchemeSum);
-    facts.nSchemeSum = std::min<u32>(facts.nSchemeSum, SNS_SCHEME_MAX);
+    facts.nSchemeSum = s.schemeCount();
     facts.nCameraId = s.channel() + 1;
     return facts;
 }
@@ -167,8 +157,10 @@ void waitSeconds(Session& s, const Args& a) {
 void addToolCommands(CommandTable& t) {
     t.push_back({"list", "", "every record of the current scheme: key, name, value, offers",
                  listCurrentSet});
-    t.push_back(
-        {"dump", "FILE", "decode a parameter file (a name in the config directory)", dumpFile});
+    t.push_back({"dump", "FILE",
+                 "decode a parameter or version file: a name in the config directory, a camera "
+                 "path or a file",
+                 dumpFile});
     t.push_back({"tick", "", "one sensor-thread tick on this thread", [](Session& s, const Args&) {
                      s.answer(std::to_string(s.controller().sensorThread()));
                  }});
@@ -198,7 +190,7 @@ void addToolCommands(CommandTable& t) {
                                         a.number(1));
                      s.answer("ok");
                  }});
-    t.push_back({"sim-log", "", "the processor calls since the start", processorLog});
+    t.push_back({"sim-log", "", "the processor calls of this run, one per line", processorLog});
     t.push_back({"video-log", "", "the notifications the video module received", videoLog});
     t.push_back({"check", "", "compliance check of the camera data", checkCamera});
     t.push_back({"help", "", "this list", help});

@@ -2,7 +2,8 @@
 // directory, against the simulated processor, and drives it by commands.
 //
 // The controller's own diagnostics (it prints them on standard output on the
-// camera) go to standard error here; standard output carries the answers.
+// camera) go to sensorctl.log in the root, or with -v to standard error;
+// standard output carries the answers.
 #include <stdio.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Options.h"
+#include "ServeCommand.h"
 #include "Session.h"
 
 namespace {
@@ -98,7 +100,9 @@ int main(int argc, char** argv) {
         return session.refused() ? EXIT_PROBLEMS : EXIT_USAGE;
     }
     int status = EXIT_OK;
-    if (options.commands.empty()) {
+    if (options.serve) {
+        status = runServe(session) ? EXIT_OK : EXIT_PROBLEMS;
+    } else if (options.commands.empty()) {
         status = runInteractive(session);
     } else {
         for (const Invocation& invocation : invocations) {
@@ -110,5 +114,10 @@ int main(int argc, char** argv) {
         status = EXIT_PROBLEMS;
     }
     fflush(answers);
+    fflush(stdout);
+    if (!session.diagnosticsLog().empty()) {
+        fprintf(stderr, "sensorctl: the module's diagnostics are in %s (-v shows them here)\n",
+                session.diagnosticsLog().c_str());
+    }
     return status;
 }
