@@ -4,7 +4,7 @@
 # are missing: a second run installs nothing. A package counts as installed
 # only for the wanted architecture (this machine's unless the name says).
 set -eu
-packages="cmake make g++ libtinyxml-dev libgtest-dev libgmock-dev libbenchmark-dev $*"
+packages="cmake make g++ pkg-config libtinyxml-dev libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev nlohmann-json3-dev $*"
 native=$(dpkg --print-architecture)
 installed() {
     case "$1" in

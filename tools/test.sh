@@ -5,7 +5,9 @@
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$top/build}
-sh "$top/tools/install-deps.sh"
+# The browser test of the settings console needs Chromium, its driver and
+# Debian's python3-selenium.
+sh "$top/tools/install-deps.sh" chromium chromium-driver python3-selenium
 cmake -S "$top" -B "$build" "$@"
 cmake --build "$build" -j2
 cd "$build"

@@ -73,7 +73,7 @@ void removeDeadSeeds(const std::string& parent, const std::string& base) {
     }
     closedir(dir);
     for (const std::string& path : dead) {
-        removeTree(path);
+        removeHostTree(path);
     }
 }
 
@@ -115,7 +115,7 @@ bool swapDirs(const std::string& fresh, const std::string& target) {
     (void)kRenameExchange;
 #endif
     std::string aside = fresh + ".old";
-    removeTree(aside);
+    removeHostTree(aside);
     if (rename(target.c_str(), aside.c_str()) != 0) {
         return false;
     }
@@ -125,7 +125,7 @@ bool swapDirs(const std::string& fresh, const std::string& target) {
         errno = why;
         return false;
     }
-    removeTree(aside);
+    removeHostTree(aside);
     return true;
 }
 
@@ -149,7 +149,7 @@ static int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
     return remove(path);
 }
 
-void removeTree(const std::string& path) {
+void removeHostTree(const std::string& path) {
     nftw(path.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
 
@@ -309,9 +309,9 @@ bool seedRoot(const std::string& root, const std::string& family, bool replace,
     }
     removeDeadSeeds(parent, target.substr(slash + 1));
     std::string fresh = target + kSeeding + std::to_string(getpid());
-    removeTree(fresh);
+    removeHostTree(fresh);
     if (!writeSeed(fresh, family, error)) {
-        removeTree(fresh);
+        removeHostTree(fresh);
         return false;
     }
     bool placed = replace && swapDirs(fresh, target);
@@ -320,7 +320,7 @@ bool seedRoot(const std::string& root, const std::string& family, bool replace,
         placed = rename(fresh.c_str(), target.c_str()) == 0;
         why = errno;
     }
-    removeTree(fresh);  // ours when it was not placed; after a swap, the disk replaced
+    removeHostTree(fresh);  // ours when it was not placed; after a swap, the disk replaced
     if (placed) {
         return true;
     }

@@ -29,7 +29,7 @@ std::string rootFamily(const std::string& root);
 // and other files are left out, never followed.
 bool copyTree(const std::string& from, const std::string& to);
 // Removes a directory tree (links are removed, not followed).
-void removeTree(const std::string& path);
+void removeHostTree(const std::string& path);
 
 // Writes (or with "off" removes) the module's debug sign file in root.
 bool writeSignFile(const std::string& root, const std::string& level, std::string& error);

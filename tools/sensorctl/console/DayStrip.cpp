@@ -170,7 +170,7 @@ bool computeDay(const DayRun& run, const DayQuestion& question, std::vector<int>
     std::string answers;
     ok = ok && readHostFile(scratch + "/day-answers", answers) &&
          readSlots(answers, prefixLines(question), slots, error);
-    removeTree(scratch);
+    removeHostTree(scratch);
     if (!ok && error.empty()) {
         error = "cannot run the scratch copy in " + scratch;
     }
@@ -182,8 +182,9 @@ std::string daySvg(const std::vector<int>& slots) {
                                            "#76b7b2", "#edc948", "#e15759", "#9c755f"};
     const int width = 4;
     std::ostringstream svg;
-    svg << "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " << width * DAY_SLOTS
-        << " 40\" width=\"" << width * DAY_SLOTS * 2 << "\" height=\"80\" role=\"img\">";
+    svg << "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"-12 0 " << width * DAY_SLOTS + 24
+        << " 40\" width=\"" << (width * DAY_SLOTS + 24) * 2
+        << "\" height=\"80\" role=\"img\" shape-rendering=\"crispEdges\">";
     for (size_t i = 0; i < slots.size(); ++i) {
         int scheme = slots[i];
         const char* colour = scheme >= 0 ? kColours[scheme % 8] : "#cccccc";
