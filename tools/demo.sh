@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds sensorctl in build/ and shows the module at work on the default
 # camera disk ./sensor-root (created from the sample box camera on first use).
-# The module's own diagnostics go to build/demo-diagnostics.log.
+# The module's own diagnostics of each run are in sensor-root/sensorctl.log;
+# sensorctl's remarks on standard error go to build/demo-diagnostics.log.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$top/build}
@@ -37,4 +38,5 @@ echo "\$ sensorctl list | head -16"
 "$build/sensorctl" list 2>>"$log" | head -16
 
 echo
-echo "More: $build/sensorctl help; the module's diagnostics of this run are in $log"
+echo "More: $build/sensorctl help; $build/sensorctl serve shows the settings page at"
+echo "http://127.0.0.1:8080/; the module's diagnostics of the last run are in sensor-root/sensorctl.log"
