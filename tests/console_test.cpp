@@ -288,8 +288,8 @@ TEST_F(ConsoleTest, ConcurrentClientsNeverSeeAHalfAppliedSet) {
     std::vector<std::thread> clients;
     for (int t = 0; t < 4; ++t) {
         clients.emplace_back([this, t, &torn, &answered] {
-            for (int i = 0; i < 15; ++i) {
-                int v = 10 + t * 20 + i;
+            for (int i = 0; i < 100; ++i) {
+                int v = 10 + t * 200 + i;
                 std::string body = "{\"pairs\": [[34, " + std::to_string(v) + "], [2337, " +
                                    std::to_string(v) + "]]}";
                 Answer a = t < 2 ? get("/api/values") : post("/api/values", body);
@@ -304,7 +304,7 @@ TEST_F(ConsoleTest, ConcurrentClientsNeverSeeAHalfAppliedSet) {
     for (std::thread& t : clients) {
         t.join();
     }
-    EXPECT_EQ(60, answered.load());
+    EXPECT_EQ(400, answered.load());
     EXPECT_EQ(0, torn.load());
 }
 
