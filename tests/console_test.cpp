@@ -211,6 +211,14 @@ struct BadRequest {
     int status;
 };
 
+std::string manyPairs(int count) {
+    std::string body = "{\"pairs\": [[34, 1]";
+    for (int i = 1; i < count; ++i) {
+        body += ", [34, 1]";
+    }
+    return body + "]}";
+}
+
 TEST_F(ConsoleTest, BadInputIsRefusedWithAOneLineJsonReason) {
     const BadRequest cases[] = {
         {"POST", "/api/values", std::string(70 * 1024, ' '), "application/json", 413},
@@ -221,6 +229,7 @@ TEST_F(ConsoleTest, BadInputIsRefusedWithAOneLineJsonReason) {
         {"POST", "/api/values", R"({"pairs": [[34, 2147483648]]})", "application/json", 400},
         {"POST", "/api/values", R"({"pairs": [[-1, 6]]})", "application/json", 400},
         {"POST", "/api/values", R"({"pairs": []})", "application/json", 400},
+        {"POST", "/api/values", manyPairs(200), "application/json", 400},  // more than the set
         {"POST", "/api/values", R"([34, 6])", "application/json", 400},
         {"POST", "/api/values", R"({"pairs": [[34, 6]], "record": 1})", "application/json", 400},
         {"POST", "/api/values", std::string(40, '[') + std::string(40, ']'), "application/json",
@@ -268,8 +277,8 @@ TEST_F(ConsoleTest, RequestsForAnotherHostOrFromAnotherOriginAreRefused) {
         auto read = client().Get("/api/values", headers);
         ASSERT_TRUE(read);
         EXPECT_EQ(403, read->status) << headers.begin()->second;
-        auto write = client().Post("/api/values", headers, R"({"pairs": [[34, 1]]})",
-                                   "application/json");
+        auto write =
+            client().Post("/api/values", headers, R"({"pairs": [[34, 1]]})", "application/json");
         EXPECT_EQ(403, write->status);
     }
     const httplib::Headers same = {{"Host", "localhost:" + port},

@@ -60,10 +60,11 @@ const char* modeName(int mode) {
 }
 
 // The pairs of a set request: [[key, value], ...], keys and values integers.
-bool readPairs(const json& pairs, std::string& text, std::string& error) {
-    if (!pairs.is_array() || pairs.empty() || pairs.size() > ConsoleApi::PAIRS_MAX) {
-        error = "\"pairs\" must be an array of 1 to " + std::to_string(ConsoleApi::PAIRS_MAX) +
-                " [key, value] pairs";
+// At most as many as the set holds: the module reads no more at once.
+bool readPairs(const json& pairs, size_t room, std::string& text, std::string& error) {
+    if (!pairs.is_array() || pairs.empty() || pairs.size() > room) {
+        error =
+            "\"pairs\" must be an array of 1 to " + std::to_string(room) + " [key, value] pairs";
         return false;
     }
     for (size_t i = 0; i < pairs.size(); ++i) {
@@ -142,7 +143,8 @@ Reply ConsoleApi::set(const json& body) {
     if (!body.is_object() || !body.contains("pairs")) {
         return badRequest(400, "expected {\"pairs\": [[key, value], ...], \"record\": true}");
     }
-    if (!readPairs(body["pairs"], text, error)) {
+    size_t room = std::min<size_t>(PAIRS_MAX, snapshot()["pairs"].size());
+    if (!readPairs(body["pairs"], room, text, error)) {
         return badRequest(400, error);
     }
     bool record = true;
