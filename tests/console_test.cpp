@@ -1,10 +1,13 @@
 // The settings console's API, served on an ephemeral loopback port in this
 // process, on a sample camera disk, with the sensor thread running.
 #ifdef SENSORCTL_CONSOLE
+#include <dirent.h>
 #include <httplib.h>
 #include <signal.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <fstream>
@@ -163,6 +166,21 @@ TEST_F(ConsoleTest, AFailedSetIsAnsweredWithTheModulesResultAndNotRecorded) {
     EXPECT_EQ(2, get("/api/scheme").body["scheme"]);
 }
 
+std::vector<std::string> entriesOf(const std::string& dir) {
+    std::vector<std::string> names;
+    DIR* handle = opendir(dir.c_str());
+    while (const dirent* entry = handle ? readdir(handle) : nullptr) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.push_back(name);
+        }
+    }
+    if (handle) {
+        closedir(handle);
+    }
+    return names;
+}
+
 // The strip is the module's own decision: a tick on the fake clock at each
 // quarter hour of the live controller puts the same scheme in force.
 TEST_F(ConsoleTest, TheDayStripIsWhatTicksOnTheFakeClockGive) {
@@ -195,7 +213,14 @@ TEST_F(ConsoleTest, TheDayStripIsWhatTicksOnTheFakeClockGive) {
     }
     EXPECT_NE(std::string::npos, day.body["svg"].get<std::string>().find("<svg"));
 
+    // What a console that died left beside the disk goes with the next strip;
+    // the strip leaves nothing of its own.
+    std::string dead = m_strRoot + "/disk.day.999999999.1";
+    ASSERT_EQ(0, mkdir(dead.c_str(), 0755));
+    std::ofstream(dead + "/sensorctl.log") << "left behind";
     Answer night = get("/api/day?mode=daynight&night=19:00-07:30");
+    EXPECT_NE(0, access(dead.c_str(), F_OK));
+    EXPECT_EQ(std::vector<std::string>{"disk"}, entriesOf(m_strRoot));
     ASSERT_EQ(200, night.status);
     EXPECT_EQ(1, night.body["slots"][19 * 4]);
     EXPECT_EQ(1, night.body["slots"][7 * 4 + 1]);

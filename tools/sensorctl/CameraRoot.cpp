@@ -52,9 +52,8 @@ bool processAlive(long pid) {
     return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
-// Removes what seeders of the root named base in parent left when they died.
-void removeDeadSeeds(const std::string& parent, const std::string& base) {
-    std::string prefix = base + kSeeding;
+// Removes what runs that died left in parent under names "<prefix><pid>...".
+void removeLeftByDeadRuns(const std::string& parent, const std::string& prefix) {
     std::vector<std::string> dead;
     DIR* dir = opendir(parent.c_str());
     if (!dir) {
@@ -180,6 +179,14 @@ bool copyRegularFile(const std::string& from, const std::string& to) {
 }
 
 }  // namespace
+
+void removeDeadScratch(const std::string& root, const std::string& infix) {
+    size_t slash = root.rfind('/');
+    if (slash != std::string::npos && slash + 1 < root.size()) {
+        removeLeftByDeadRuns(slash == 0 ? "/" : root.substr(0, slash),
+                             root.substr(slash + 1) + infix);
+    }
+}
 
 bool copyTree(const std::string& from, const std::string& to) {
     std::vector<std::pair<std::string, std::string>> pending(1, std::make_pair(from, to));
@@ -307,7 +314,7 @@ bool seedRoot(const std::string& root, const std::string& family, bool replace,
         error = "cannot create " + parent;
         return false;
     }
-    removeDeadSeeds(parent, target.substr(slash + 1));
+    removeLeftByDeadRuns(parent, target.substr(slash + 1) + kSeeding);
     std::string fresh = target + kSeeding + std::to_string(getpid());
     removeHostTree(fresh);
     if (!writeSeed(fresh, family, error)) {

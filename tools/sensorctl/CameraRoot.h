@@ -28,6 +28,8 @@ std::string rootFamily(const std::string& root);
 // Copies the directories and regular files of from into to (created); links
 // and other files are left out, never followed.
 bool copyTree(const std::string& from, const std::string& to);
+// Removes the scratch directories "<root><infix><pid>..." of runs that died.
+void removeDeadScratch(const std::string& root, const std::string& infix);
 // Removes a directory tree (links are removed, not followed).
 void removeHostTree(const std::string& path);
 

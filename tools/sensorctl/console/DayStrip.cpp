@@ -160,6 +160,7 @@ bool computeDay(const DayRun& run, const DayQuestion& question, std::vector<int>
         error = "no sensorctl to run";
         return false;
     }
+    removeDeadScratch(run.root, ".day.");
     std::string scratch = scratchName(run.root);
     bool ok = copyTree(run.root, scratch);
     if (!ok) {
