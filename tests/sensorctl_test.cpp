@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -282,6 +283,21 @@ TEST_F(SensorctlTest, SimulatedFaultsAndTheCallLogAreVisible) {
     EXPECT_EQ("6\n0\n", diskFile("/mnt/mtd/sign/Debug.sign"));
     ToolRun verbose = run({"-v", "sim-fail", "34", "-1", "setParameter", "34", "66", "0"});
     EXPECT_TRUE(contains(verbose.err, "~~~failed ia_ret=-1")) << "-v streams them";
+}
+
+// A link planted at the log is never written through: the diagnostics stay
+// on standard error.
+TEST_F(SensorctlTest, ALinkAtTheLogIsNotFollowed) {
+    ASSERT_EQ(0, run({"getSensorStatus"}).status);
+    std::string victim = m_strRoot + "/victim";
+    std::ofstream(victim) << "keep";
+    ASSERT_EQ(0, unlink((disk() + "/sensorctl.log").c_str()));
+    ASSERT_EQ(0, symlink(victim.c_str(), (disk() + "/sensorctl.log").c_str()));
+    ToolRun r = run({"--debug", "6", "sim-fail", "34", "-1", "setParameter", "34", "66", "0"});
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("keep", slurp(victim));
+    EXPECT_TRUE(contains(r.err, "cannot keep the diagnostics")) << r.err;
+    EXPECT_TRUE(contains(r.err, "~~~failed ia_ret=-1"));
 }
 
 }  // namespace
