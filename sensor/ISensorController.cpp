@@ -837,12 +837,12 @@ bool ISensorController::getCmdExecStatus(int p_nCmd, int& p_nStatus) {
 // module's own calls already hold it), so that a host thread reading another
 // scheme's values never meets a write of the sensor thread or of a set.
 int ISensorController::setKeyValToCache(u32 p_nScheme, u32 p_nKey, u32 p_nVal, bool p_bForce) {
-    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SNS_LOCK_GUARD(m_objMutex);
     return setKeyValToCacheAt(p_nScheme, p_nKey, p_nVal, p_bForce, kNoHint);
 }
 
 int ISensorController::getKeyValFromCache(u32 p_nScheme, u32 p_nKey, u32& p_nVal) {
-    TXMutexManager guard(m_objMutex, snsBaseName(__FILE__), __LINE__);
+    SNS_LOCK_GUARD(m_objMutex);
     if (!m_ppUserKeyVal || p_nScheme > m_stSysConf.nSchemeSum) {
         SNS_DBG(0, "can not find val, invalid sheme(%d) \n", static_cast<int>(p_nScheme));
         return -1;

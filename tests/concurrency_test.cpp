@@ -157,6 +157,22 @@ class Concurrency : public ControllerFixture, public testing::WithParamInterface
         c().setParamMode(1);
     }
 
+    // Host thread: every scheme's values through the public cache accessor,
+    // which meets the sets and the switches of the other threads.
+    void cacheReader() {
+        for (int round = 0; round < kRounds; ++round) {
+            size_t i = static_cast<size_t>(round) % kKeyCount;
+            for (u32 s = 0; s < kSchemes; ++s) {
+                u32 value = 0;
+                if (c().getKeyValFromCache(s, kKeys[i], value) >= 0) {
+                    check(written(i, static_cast<int32_t>(value)),
+                          "cached key " + std::to_string(kKeys[i]) + " " + std::to_string(value));
+                }
+            }
+            pause();
+        }
+    }
+
     // Host thread: returns the current scheme to its file, again and again.
     void returner() {
         for (int round = 0; round < kRounds; ++round) {
@@ -190,8 +206,8 @@ class Concurrency : public ControllerFixture, public testing::WithParamInterface
         std::vector<std::thread> hosts;
         std::thread drive(&Concurrency::driver, this);
         for (void (Concurrency::*body)() :
-             {&Concurrency::setter, &Concurrency::reader, &Concurrency::schemer,
-              &Concurrency::returner, &Concurrency::resetter}) {
+             {&Concurrency::setter, &Concurrency::reader, &Concurrency::cacheReader,
+              &Concurrency::schemer, &Concurrency::returner, &Concurrency::resetter}) {
             hosts.emplace_back(body, this);
         }
         for (std::thread& host : hosts) {
