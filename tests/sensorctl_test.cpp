@@ -246,6 +246,10 @@ TEST_F(SensorctlTest, UsageErrorsExitTwoNamingTheCommandBeforeAnyFileIsTouched) 
         {{"flush", "getParameter"}, "sensorctl: getParameter: missing argument"},
         {{"sim-clock", "25:00"}, "sensorctl: sim-clock: bad argument '25:00'"},
         {{"--camera", "0", "flush"}, "sensorctl: --camera: expected a camera number"},
+        {{"serve", "--listen"}, "sensorctl: serve: --listen: missing ADDR:PORT"},
+        {{"serve", "--listen", "example.com:80"}, "sensorctl: serve: --listen: 'example.com'"},
+        {{"serve", "--listen", "127.0.0.1:65536"}, "sensorctl: serve: --listen: expected"},
+        {{"serve", "flush"}, "sensorctl: serve: unexpected 'flush'"},
     };
     for (const Bad& bad : kBad) {
         ToolRun r = run(bad.args);

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "CommandLine.h"
+#include "ListenAddress.h"
 
 const char* const kOptionsHelp =
     "usage: sensorctl [options] [command [args...]]...\n"
@@ -85,14 +86,19 @@ bool parseServeOptions(const std::vector<std::string>& words, Options& options,
         std::string word = words[i];
         if (word.compare(0, 9, "--listen=") == 0) {
             options.listen = word.substr(9);
-        } else if (word == "--listen" && i + 1 < words.size()) {
-            options.listen = words[++i];
+        } else if (word == "--listen") {
+            options.listen = i + 1 < words.size() ? words[++i] : "";
         } else {
             error = "serve: unexpected '" + word + "' (usage: serve [--listen ADDR:PORT])";
             return false;
         }
+        ListenAddress address;
         if (options.listen.empty()) {
             error = "serve: --listen: missing ADDR:PORT";
+            return false;
+        }
+        if (!parseListenAddress(options.listen, address, error)) {
+            error = "serve: " + error;
             return false;
         }
     }

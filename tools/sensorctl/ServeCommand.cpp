@@ -8,6 +8,7 @@
 
 #include <thread>
 
+#include "ListenAddress.h"
 #include "Session.h"
 #include "console/ConsoleServer.h"
 
@@ -62,12 +63,12 @@ class StopOnSignal {
 }  // namespace
 
 bool runServe(Session& session) {
-    ConsoleConfig config;
+    ListenAddress listen;
     std::string error;
-    if (!parseListenAddress(session.options().listen, config, error)) {
-        fprintf(stderr, "sensorctl: serve: %s\n", error.c_str());
-        return false;
-    }
+    parseListenAddress(session.options().listen, listen, error);  // checked with the options
+    ConsoleConfig config;
+    config.host = listen.host;
+    config.port = listen.port;
     config.program = {"/proc/self/exe"};
     ConsoleServer server(session, config);
     if (!server.bind(error)) {

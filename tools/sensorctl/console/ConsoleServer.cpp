@@ -1,6 +1,5 @@
 #include "ConsoleServer.h"
 
-#include <arpa/inet.h>
 #include <httplib.h>
 #include <unistd.h>
 
@@ -14,6 +13,7 @@
 #include "CommandLine.h"
 #include "ConsoleApi.h"
 #include "ConsolePage.h"
+#include "ListenAddress.h"
 #include "Session.h"
 
 using nlohmann::json;
@@ -24,15 +24,6 @@ namespace {
 const int kJsonDepthMax = 16;
 
 typedef std::function<Reply(const httplib::Request&, const json&)> Route;
-
-bool isIpLiteral(const std::string& host) {
-    unsigned char address[16];
-    std::string bare = host.size() > 2 && host.front() == '[' && host.back() == ']'
-                           ? host.substr(1, host.size() - 2)
-                           : host;
-    return inet_pton(AF_INET, bare.c_str(), address) == 1 ||
-           inet_pton(AF_INET6, bare.c_str(), address) == 1;
-}
 
 bool isWildcard(const std::string& host) {
     return host == "0.0.0.0" || host == "::";
@@ -105,35 +96,6 @@ const char* reasonOf(int status) {
 }
 
 }  // namespace
-
-bool isLoopbackHost(const std::string& host) {
-    return host == "localhost" || host == "::1" || host == "[::1]" ||
-           host.compare(0, 4, "127.") == 0;
-}
-
-bool parseListenAddress(const std::string& text, ConsoleConfig& config, std::string& error) {
-    if (text.empty()) {
-        return true;
-    }
-    size_t colon = text.rfind(':');
-    std::string host = colon == std::string::npos ? "" : text.substr(0, colon);
-    int port = -1;
-    if (colon == std::string::npos || !parseInt(text.substr(colon + 1), port) || port < 0 ||
-        port > 65535) {
-        error = "--listen: expected ADDR:PORT, got '" + text + "'";
-        return false;
-    }
-    if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
-        host = host.substr(1, host.size() - 2);
-    }
-    if (host != "localhost" && !isIpLiteral(host)) {
-        error = "--listen: '" + host + "' is not an IP address";
-        return false;
-    }
-    config.host = host == "localhost" ? "127.0.0.1" : host;
-    config.port = port;
-    return true;
-}
 
 struct ConsoleServer::Impl {
     Impl(Session& session, const ConsoleConfig& config)

@@ -17,11 +17,6 @@ struct ConsoleConfig {
     std::vector<std::string> program;
 };
 
-// "ADDR:PORT" ("[::1]:8080" for IPv6) into config; "" keeps the defaults.
-bool parseListenAddress(const std::string& text, ConsoleConfig& config, std::string& error);
-// 127.x.x.x, ::1 and localhost.
-bool isLoopbackHost(const std::string& host);
-
 class ConsoleServer {
   public:
     enum { BODY_MAX = 64 * 1024 };
