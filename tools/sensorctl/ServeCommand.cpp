@@ -71,6 +71,7 @@ bool runServe(Session& session) {
     config.port = listen.port;
     config.program = {"/proc/self/exe"};
     ConsoleServer server(session, config);
+    StopOnSignal stopper(server);  // a signal from here on stops the server, even before run
     if (!server.bind(error)) {
         fprintf(stderr, "sensorctl: serve: %s\n", error.c_str());
         return false;
@@ -82,7 +83,6 @@ bool runServe(Session& session) {
                 config.host.c_str());
     }
     session.answer("serving " + server.address() + " (Ctrl-C stops)");
-    StopOnSignal stopper(server);
     server.run();
     session.answer("stopped");
     return true;
