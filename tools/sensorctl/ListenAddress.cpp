@@ -4,15 +4,11 @@
 
 #include "CommandLine.h"
 
-namespace {
-
 std::string unbracketed(const std::string& host) {
     return host.size() > 2 && host.front() == '[' && host.back() == ']'
                ? host.substr(1, host.size() - 2)
                : host;
 }
-
-}  // namespace
 
 bool isIpLiteral(const std::string& host) {
     unsigned char address[16];

@@ -49,12 +49,6 @@ bool parsePeriod(const std::string& text, int& from, int& to) {
     return true;
 }
 
-std::string clockOf(int minute) {
-    char text[8];
-    snprintf(text, sizeof(text), "%02d:%02d", minute / 60 % 24, minute % 60);
-    return text;
-}
-
 const char* modeName(int mode) {
     return mode == 1 ? "schedule" : mode == 2 ? "daynight" : "fixed";
 }
@@ -101,7 +95,10 @@ std::string jsonText(const json& body) {
 ConsoleApi::ConsoleApi(Session& session, const std::vector<std::string>& program)
     : m_objSession(session),
       m_program(program),
-      m_objLogs(session.video(), session.diagnosticsLog()) {}
+      m_objLogs(session.video(), session.diagnosticsLog()) {
+    // The set's size is fixed from init to uinit, and the console never runs either.
+    m_nPairRoom = std::min<size_t>(PAIRS_MAX, snapshot()["pairs"].size());
+}
 
 Reply ConsoleApi::style() {
     json page;
@@ -143,8 +140,7 @@ Reply ConsoleApi::set(const json& body) {
     if (!body.is_object() || !body.contains("pairs")) {
         return badRequest(400, "expected {\"pairs\": [[key, value], ...], \"record\": true}");
     }
-    size_t room = std::min<size_t>(PAIRS_MAX, snapshot()["pairs"].size());
-    if (!readPairs(body["pairs"], room, text, error)) {
+    if (!readPairs(body["pairs"], m_nPairRoom, text, error)) {
         return badRequest(400, error);
     }
     bool record = true;
@@ -205,7 +201,7 @@ Reply ConsoleApi::sim() {
     bool known = m_objSession.controller().getDNState(state);
     struct tm now = TXDeviceTime::getCurrentTime();
     std::lock_guard<std::mutex> guard(m_objClockMutex);
-    json answer{{"clock", clockOf(now.tm_hour * 60 + now.tm_min)}, {"fakeClock", m_bFakeClock}};
+    json answer{{"clock", clockText(now.tm_hour * 60 + now.tm_min)}, {"fakeClock", m_bFakeClock}};
     answer["dayNight"] = known ? json(state) : json(nullptr);
     return Reply{200, answer};
 }
@@ -294,10 +290,8 @@ Reply ConsoleApi::day(const std::string& modeText, const std::string& night) {
     c.getDNState(question.dayNightState);
     for (u32 s = 0; s < m_objSession.schemeCount(); ++s) {
         std::array<uint32_t, 4> window{{0, 0, 0, 0}};
-        u32 keys[4] = {KEY_SCHEME_START_HOUR, KEY_SCHEME_START_MIN, KEY_SCHEME_END_HOUR,
-                       KEY_SCHEME_END_MIN};
         for (size_t k = 0; k < 4; ++k) {
-            c.getKeyValFromCache(s, keys[k], window[k]);
+            c.getKeyValFromCache(s, kWindowKeys[k], window[k]);
         }
         question.windows.push_back(window);
     }
@@ -313,7 +307,7 @@ Reply ConsoleApi::day(const std::string& modeText, const std::string& night) {
     }
     json answer{{"mode", modeName(mode)}, {"slots", slots}, {"svg", daySvg(slots)}};
     if (question.byDayNight) {
-        answer["night"] = clockOf(question.nightFrom) + "-" + clockOf(question.nightTo);
+        answer["night"] = clockText(question.nightFrom) + "-" + clockText(question.nightTo);
     }
     return Reply{200, answer};
 }

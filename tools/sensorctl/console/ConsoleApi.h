@@ -55,6 +55,7 @@ class ConsoleApi {
     ConsoleLogs m_objLogs;
     std::mutex m_objClockMutex;
     bool m_bFakeClock = false;
+    size_t m_nPairRoom = 0;  // the most pairs one set takes: the set's size
 };
 
 #endif

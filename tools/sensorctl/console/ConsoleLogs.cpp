@@ -36,10 +36,12 @@ std::vector<std::string> newestOf(const std::deque<std::string>& lines, size_t l
 ConsoleLogs::ConsoleLogs(const RecordingVideoModule& video, const std::string& diagnosticsLog)
     : m_objVideo(video), m_strDiagnosticsLog(diagnosticsLog) {}
 
+// Under the lock from taking to keeping, so that two callers at once keep the
+// lines in the order they happened.
 void ConsoleLogs::collect() {
+    std::lock_guard<std::mutex> guard(m_objMutex);
     std::vector<iasim::Call> calls = iasim::takeCalls();
     std::vector<RecordingVideoModule::Notification> notes = m_objVideo.notifications();
-    std::lock_guard<std::mutex> guard(m_objMutex);
     for (const iasim::Call& call : calls) {
         keep(m_processor, callLine(call));
     }

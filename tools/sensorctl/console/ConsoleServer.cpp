@@ -129,8 +129,7 @@ bool ConsoleServer::Impl::hostAllowed(const httplib::Request& req) const {
         return false;
     }
     std::string name = host.substr(0, host.size() - suffix.size());
-    std::string bare =
-        name.size() > 2 && name.front() == '[' ? name.substr(1, name.size() - 2) : name;
+    std::string bare = unbracketed(name);
     bool loopback = isLoopbackHost(m_objConfig.host);
     bool named =
         loopback ? (isLoopbackHost(bare) && (bare == "localhost" || isIpLiteral(bare)))

@@ -21,12 +21,6 @@ namespace {
 // The scratch run answers within this, or is stopped.
 const int kRunBoundMs = 60 * 1000;
 
-std::string clockText(int minute) {
-    char text[8];
-    snprintf(text, sizeof(text), "%02d:%02d", (minute / 60) % 24, minute % 60);
-    return text;
-}
-
 std::string scratchName(const std::string& root) {
     static std::atomic<unsigned> counter(0);
     return root + ".day." + std::to_string(getpid()) + "." + std::to_string(++counter);
@@ -122,6 +116,15 @@ size_t prefixLines(const DayQuestion& question) {
 
 }  // namespace
 
+const uint32_t kWindowKeys[4] = {KEY_SCHEME_START_HOUR, KEY_SCHEME_START_MIN, KEY_SCHEME_END_HOUR,
+                                 KEY_SCHEME_END_MIN};
+
+std::string clockText(int minute) {
+    char text[8];
+    snprintf(text, sizeof(text), "%02d:%02d", (minute / 60) % 24, minute % 60);
+    return text;
+}
+
 bool isNight(const DayQuestion& q, int minute) {
     if (q.nightFrom == q.nightTo) {
         return false;
@@ -133,8 +136,6 @@ bool isNight(const DayQuestion& q, int minute) {
 }
 
 std::string dayCommands(const DayQuestion& q) {
-    static const uint32_t kWindowKeys[4] = {KEY_SCHEME_START_HOUR, KEY_SCHEME_START_MIN,
-                                            KEY_SCHEME_END_HOUR, KEY_SCHEME_END_MIN};
     std::string text = "setParamScheme 0\n";
     for (size_t s = 0; s < q.windows.size(); ++s) {
         for (size_t k = 0; k < 4; ++k) {

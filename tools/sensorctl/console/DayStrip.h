@@ -13,6 +13,12 @@
 
 enum { DAY_SLOTS = 96, SLOT_MINUTES = 15 };
 
+// The keys of a scheme's time window, in the order of DayQuestion::windows.
+extern const uint32_t kWindowKeys[4];
+
+// "HH:MM" of a minute of the day.
+std::string clockText(int minute);
+
 struct DayQuestion {
     bool byDayNight = false;  // false: by the schemes' time windows
     int nightFrom = 18 * 60;  // minutes of the day: night [nightFrom, nightTo), across midnight
