@@ -1,30 +1,21 @@
 // The controller as the host drives it: what init finds on the disk and leaves
-// there, the channel it speaks on, the streams that shape its offers; the
-// key-command map; scheme switching and time windows; and the sensor thread
-// choosing the scheme by itself.
+// there, the channel it speaks on, and the streams that shape its offers.
 #include <gtest/gtest.h>
-#include <stddef.h>
 #include <stdint.h>
-#include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <map>
+#include <ostream>
 #include <set>
 #include <string>
 #include <thread>
-#include <utility>
-#include <vector>
 
-#include "fixtures/ControllerFixture.h"
+#include "fixtures/ControllerTest.h"
 #include "fixtures/Eventually.h"
 #include "fixtures/Reports.h"
-#include "platform/HostSeams.h"
 #include "platform/ia_sim.h"
 #include "sensor/ISensorController.h"
 #include "sensor/sensor.h"
@@ -33,106 +24,8 @@ namespace {
 
 const char kVersionFile[] = "/mnt/mtd/code/config_file/snsversion.cfg";
 const char kBoxDetail[] = "(max_scheme=4)(isInfrared=1)(lensType=1)(irisType=1)(sensor=imx385)";
-const char kLprDetail[] = "(max_scheme=4)(lensType=1)(lightType=0)(irisType=1)(sensor=imx385)";
-const int32_t kFactoryBrightness = 50;  // key 34 in the sample style
-
-typedef std::map<uint32_t, int32_t> Records;
-
-Records recordsOf(const std::string& bytes) {
-    Records records;
-    for (size_t at = 0; at + sizeof(KeyVal) <= bytes.size(); at += sizeof(KeyVal)) {
-        KeyVal record;
-        memcpy(&record, bytes.data() + at, sizeof(record));
-        records.emplace(record.key, record.value);
-    }
-    return records;
-}
-
-// The processor's calls since the last clear: (command, first word) of every
-// call with the option, of the one command when cmd is given.
-Sets sent(uint32_t opt = 0, uint32_t cmd = 0) {
-    Sets calls;
-    for (const iasim::Call& call : iasim::calls()) {
-        if (call.opt == opt && (cmd == 0 || call.cmd == cmd)) {
-            calls.emplace_back(call.cmd, call.in.empty() ? INT32_MIN : call.in[0]);
-        }
-    }
-    return calls;
-}
-
-// Day/night state queries: one per tick in the day/night mode.
-size_t stateQueries() {
-    return sent(1, 153).size();
-}
-
-class ControllerTest : public ControllerFixture {
-  protected:
-    ISensorController& ctl() { return *m_pController; }
-    std::string cfg(int scheme, const std::string& prefix = "sensor") const {
-        return "/mnt/mtd/code/config_file/" + prefix + std::to_string(scheme) + ".cfg";
-    }
-    int scheme() {
-        int nScheme = -2;
-        m_pController->getParamScheme(nScheme);
-        return nScheme;
-    }
-    int apply(const std::string& pairs) {
-        int nRet = -1;
-        stdoutOf([&] { nRet = m_pController->setParameters(pairs, true); });
-        return nRet;
-    }
-    bool choose(int nScheme) {
-        bool bRet = false;
-        stdoutOf([&] { bRet = m_pController->setParamScheme(nScheme); });
-        return bRet;
-    }
-    // Writes the window [start, end) (hhmm) into a scheme, which stays current.
-    void setWindow(int nScheme, int start, int end) {
-        ASSERT_TRUE(choose(nScheme));
-        char pairs[96];
-        snprintf(pairs, sizeof(pairs), "(8001,%d)(8002,%d)(8003,%d)(8004,%d)", start / 100,
-                 start % 100, end / 100, end % 100);
-        ASSERT_EQ(0, apply(pairs));
-    }
-    void stop() {
-        stdoutOf([&] { m_pController.reset(); });
-    }
-    void editScheme(int nScheme, uint32_t key, int32_t value) {
-        std::string bytes = schemeFile(nScheme);
-        size_t at = 0;
-        while (at < bytes.size() && recordsOf(bytes.substr(at, sizeof(KeyVal))).count(key) == 0) {
-            at += sizeof(KeyVal);
-        }
-        ASSERT_LT(at, bytes.size()) << "scheme " << nScheme << " has no key " << key;
-        memcpy(&bytes[at + offsetof(KeyVal, value)], &value, sizeof(value));
-        writeFile(cfg(nScheme), bytes);
-    }
-    // A box disk on a machine of the given type and model, with one module.
-    void seedMachine(int type, const std::string& model, const std::string& detail) {
-        seed("box");
-        m_bSeeded = true;
-        writeFile("/mnt/mtd/code/factory_setting/machineinfo.ini",
-                  "DeviceType=" + std::to_string(type) + "\nHardwareModel=" + model + "\n");
-        writeFile("/hd1/moduleConfig/moduleConfig.xml",
-                  "<ModuleConfig><Module id=\"1\" parameters=\"(camera=1)\" detail=\"" + detail +
-                      "\"/></ModuleConfig>\n");
-    }
-    // A new controller on camera 1 of the seeded disk; what its init printed.
-    std::string initPrinting() {
-        m_pController.reset(new ISensorController());
-        m_pController->setChannelID(1);
-        m_pController->setVideoStreamModule(&m_objVideo);
-        return stdoutOf([&] { m_pController->init(moduleFor(1)); });
-    }
-};
-
-template <typename Case>
-class CaseTest : public ControllerTest, public testing::WithParamInterface<Case> {};
 
 class ControllerLifecycleTest : public ControllerTest {};
-class KeyCmdMapTest : public ControllerTest {};
-class SchemeTest : public ControllerTest {};
-class SensorThreadTest : public ControllerTest {};
 
 // clang-format off
 struct VersionCase { const char* name; const char* version; bool kept; };
@@ -170,6 +63,31 @@ const StreamCase kStreams[] = {
     {"SmallH264OnOtherModel", "Hi3519AV100", 25, 1,  240, true,  true},
 };
 // clang-format on
+
+void PrintTo(const VersionCase& c, std::ostream* os) {
+    *os << c.name << ": ";
+    if (c.version) {
+        *os << "version " << static_cast<int>(c.version[0]);
+    } else {
+        *os << "no version file";
+    }
+    *os << ", files " << (c.kept ? "kept" : "deleted");
+}
+
+void PrintTo(const ChannelCase& c, std::ostream* os) {
+    *os << c.name << ": " << c.family << " camera " << c.camera << ", files " << c.files
+        << ", processor channel " << c.ch << ", notified camera " << c.notified;
+}
+
+void PrintTo(const LprCase& c, std::ostream* os) {
+    *os << c.name << ": device type " << c.type << ", " << (c.lpr ? "LPR" : "no LPR");
+}
+
+void PrintTo(const StreamCase& c, std::ostream* os) {
+    *os << c.name << ": " << c.fps << " fps, encoder " << c.encoder << ", height " << c.height
+        << ", model " << (*c.model ? c.model : "Hi3516AV200") << ", WDR "
+        << (c.wdr ? "offered" : "hidden") << ", beaway " << (c.beaway ? "offered" : "hidden");
+}
 
 }  // namespace
 
@@ -283,9 +201,6 @@ TEST_F(ControllerLifecycleTest, StatusFollowsInitAndUinitAndASecondInitReloadsTh
     EXPECT_EQ(12, lastSet(KEY_SATURATION));
 }
 
-// The leak half of this is the sanitizer build's to see.
-// init on a ready controller releases what the first init built (the
-// sanitizer build sees a leak or a double release) and starts afresh.
 // The set of a configuration without the lens tab lacks 14 of the box's
 // records, the frame's last ones among them. Saved files are read by key, so
 // every setting both layouts share survives the change and the change back.
@@ -336,6 +251,8 @@ TEST_F(ControllerLifecycleTest, RandomSchemeFileNeitherChangesTheSetNorReachesTh
     EXPECT_EQ(33, value(KEY_BRIGHTNESS));
 }
 
+// init on a ready controller releases what the first init built (the
+// sanitizer build sees a leak or a double release) and starts afresh.
 TEST_F(ControllerLifecycleTest, InitOnAReadyControllerStartsAfresh) {
     start();
     ASSERT_EQ(0, apply("(34,61)(8000,2)"));
@@ -435,333 +352,3 @@ TEST_P(StreamOfferTest, StreamsDecideWhetherWdrAndBeawayAreOffered) {
 
 INSTANTIATE_TEST_SUITE_P(ControllerLifecycle, StreamOfferTest, testing::ValuesIn(kStreams),
                          CaseName());
-
-// --- key-command map ------------------------------------------------------------
-
-namespace {
-
-// clang-format off
-#define H(fn) &ISensorController::fn, "&ISensorController::" #fn
-#define NONE nullptr, "NULL"
-struct LookupCase { uint32_t key; int row; uint32_t iaCmd; SensorHandler handler; const char* func; const char* name; };
-const LookupCase kLookups[] = {
-    {   34,   0,   34, H(doIaCmd),            "KEY_BRIGHTNESS"},
-    {   83,  13,   85, H(doIaCmd),            "KEY_IRIS_SIZE"},
-    {   17,  14,   83, H(doIaCmd_User),       "KEY_IRIS_UP"},
-    { 2368,  42, 2368, H(doHwdr),             "KEY_WDR_MODE"},
-    { 2416,  49, 2416, H(doDIS),              "KEY_ANTI_SHAKE_SWITCH"},
-    { 2384,  54, 2384, H(doMirror),           "KEY_MIRROR"},
-    { 2385,  55, 2385, H(doBeaway),           "KEY_BEAWAY"},
-    {  145,  56,  145, H(doDNThr),            "KEY_DTN_THR"},
-    {  152,  62,  152, H(doDNTime),           "KEY_NTD_M"},
-    { 8102,  76, 8102, H(doIaCmd_PanoTuning), "KEY_MIXSTREAM_DISTANCE_WIDTH_OFF"},
-    { 8000,  78,    0, NONE,                  "KEY_SCHEME_MODE"},
-    { 2439,  94, 2439, H(doImageAdjust),      "KEY_CAP_OFF_ADJ_V_CUR"},
-    {  168, 142,    0, NONE,                  "KEY_IR_MODE_INTELL"},
-    {  224, 146,  224, H(doIaCmd),            "KEY_LIGHT_TYPE"},
-    {    0,  -1,    0, NONE,                  ""},
-    {   12,  -1,    0, NONE,                  ""},
-};
-#undef H
-#undef NONE
-// clang-format on
-
-}  // namespace
-
-// The map as init allocates it on a first init: spare records zero-filled.
-TEST_F(KeyCmdMapTest, LookupFindsTheKeysRowAndNeverTheSpareRecords) {
-    start();
-    std::vector<keycmd> map(150);
-    buildKeyCmdMap(map.data());
-    for (const LookupCase& c : kLookups) {
-        SCOPED_TRACE(c.key);
-        keycmd row = keycmd();
-        ASSERT_EQ(c.row, ctl().findFromKeyCmdMap(map.data(), c.key, row));
-        if (c.row >= 0) {
-            EXPECT_EQ(c.key, row.key);
-            EXPECT_EQ(c.iaCmd, row.ia_cmd);
-            EXPECT_TRUE(c.handler == row.handler);
-            EXPECT_EQ(c.func, std::string(row.func, strnlen(row.func, KEYCMD_FUNC_LEN)));
-            EXPECT_EQ(c.name, std::string(row.name, strnlen(row.name, KEYCMD_NAME_LEN)));
-        }
-    }
-}
-
-// The shape of the whole map, as the key list in SensorKeys.h produces it: a
-// row lost, doubled, moved or given another handler or command shows here.
-TEST(KeyCmdMapShape, RowsHandlersAndCommandsFollowTheKeyList) {
-    std::vector<keycmd> map(KEYCMD_ROWS);
-    buildKeyCmdMap(map.data());
-    std::map<std::string, int> handlers;
-    std::set<u32> keys;
-    std::set<u32> commands;
-    std::vector<int> otherCommand;
-    std::vector<int> recordedOnly;
-    for (int row = 0; row < KEYCMD_ROWS; ++row) {
-        const keycmd& r = map[row];
-        ++handlers[std::string(r.func, strnlen(r.func, KEYCMD_FUNC_LEN))];
-        EXPECT_TRUE(keys.insert(r.key).second) << "key " << r.key << " twice";
-        EXPECT_TRUE(r.ia_cmd == 0 || commands.insert(r.ia_cmd).second) << "command " << r.ia_cmd;
-        EXPECT_EQ(r.handler == nullptr, r.ia_cmd == 0) << "row " << row;
-        if (r.handler && r.ia_cmd != r.key) {
-            otherCommand.push_back(row);
-        }
-        if (!r.handler) {
-            recordedOnly.push_back(row);
-        }
-    }
-    const std::string h = "&ISensorController::";
-    EXPECT_EQ((std::map<std::string, int>{{h + "doIaCmd", 77},
-                                          {h + "doIaCmd_PanoTuning", 34},
-                                          {h + "doIaCmd_User", 11},
-                                          {"NULL", 11},
-                                          {h + "doDNTime", 4},
-                                          {h + "doDNThr", 3},
-                                          {h + "doImageAdjust", 3},
-                                          {h + "doHwdr", 1},
-                                          {h + "doDIS", 1},
-                                          {h + "doMirror", 1},
-                                          {h + "doBeaway", 1}}),
-              handlers);
-    EXPECT_EQ((std::vector<int>{13, 14, 15, 29, 30, 31, 32, 33, 95}), otherCommand);
-    EXPECT_EQ((std::vector<int>{78, 79, 80, 81, 82, 83, 84, 142, 143, 144, 145}), recordedOnly);
-    EXPECT_EQ("IA_CMD_UI_SHUTTER_RESET", std::string(map[111].name));
-    EXPECT_EQ(map[111].key, static_cast<u32>(KEY_UI_SHUTTER_RESET));
-    for (u32 partner : {KEY_IR_MANUAL_STRG_MEDIUM_INTELL, KEY_IR_MANUAL_STRG_FAR_INTELL,
-                        KEY_WHITE_MANUAL_STRG_MEDIUM_INTELL, KEY_WHITE_MANUAL_STRG_FAR_INTELL}) {
-        EXPECT_TRUE(isLightTypePartnerKey(partner));
-        EXPECT_EQ(0u, keys.count(partner)) << partner << " has no row";
-    }
-}
-
-// --- schemes --------------------------------------------------------------------
-
-namespace {
-
-// clang-format off
-// Schemes 0 and 1 differ only in brightness; scheme 0 is current.
-struct SwitchCase { const char* name; int to; bool force; bool exactly; Sets sets; };
-const SwitchCase kSwitches[] = {
-    {"ToOtherSendsTheDifference", 1, false, true,  {{34, 77}}},
-    {"ToCurrentSendsNothing",     0, false, true,  {}},
-    {"ForcedSendsEveryKey",       1, true,  false, {{34, 77}, {2337, 128}, {2353, 128}, {2321, 128}}},
-};
-
-// Schemes 2 and 3 hold the empty window 0000-0000.
-struct JudgeCase { int window0[2]; int window1[2]; int hour, minute; int scheme, schedule; };
-const JudgeCase kJudgements[] = {
-    {{0, 2400}, {800, 1800},  0,  0, 0, 1},
-    {{0, 2400}, {800, 1800}, 12,  0, 0, 1},
-    {{0, 2400}, {800, 1800}, 23, 59, 0, 1},
-    {{0,    0}, {800, 1800},  8,  0, 1, 1},
-    {{0,    0}, {800, 1800}, 17, 59, 1, 1},
-    {{0,    0}, {800, 1800}, 18,  0, 0, 0},
-    {{0,    0}, {800, 1800},  7, 59, 0, 0},
-};
-
-struct CheckCase { int start, end, result; };
-const CheckCase kChecks[] = {
-    {   0, 2400,   0},
-    { 800, 1800,   0},
-    {2200,  600, 507},
-    { 800,  800, 507},
-    {2401, 2400, 505},
-    {2500, 2400, 505},
-    { 800, 2401, 506},
-    {2400, 2400, 507},
-    {2400, 2500, 506},
-};
-// clang-format on
-
-}  // namespace
-
-using SwitchTest = CaseTest<SwitchCase>;
-
-TEST_P(SwitchTest, SwitchSendsWhatTheSchemesDoNotShareUnlessForced) {
-    const SwitchCase& c = GetParam();
-    start();
-    ASSERT_TRUE(choose(1));
-    ASSERT_EQ(0, apply("(34,77)"));
-    ASSERT_TRUE(choose(0));
-    iasim::clearCalls();
-    if (c.force) {
-        stdoutOf([&] { EXPECT_EQ(0, ctl().switch_to(c.to, true)); });
-    } else {
-        EXPECT_TRUE(choose(c.to));
-    }
-    EXPECT_EQ(c.to, scheme());
-    Sets sets = sent();
-    if (c.exactly) {
-        EXPECT_EQ(c.sets, sets);
-    }
-    for (const auto& set : c.sets) {
-        EXPECT_NE(sets.end(), std::find(sets.begin(), sets.end(), set)) << set.first;
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Scheme, SwitchTest, testing::ValuesIn(kSwitches), CaseName());
-
-// The factory row takes no recorded change: made current, every change of
-// the session would be lost while flush answered 0.
-TEST_F(SchemeTest, OnlyUserSchemesCanBeMadeCurrent) {
-    start();
-    ASSERT_EQ(0, apply("(34,77)"));
-    iasim::clearCalls();
-    for (int outside : {-1, 4, 5, 99}) {
-        EXPECT_FALSE(choose(outside)) << outside;
-        EXPECT_EQ(0, ctl().switch_to(outside));
-        EXPECT_EQ(0, ctl().LPR_switch_to(outside));
-    }
-    EXPECT_EQ(0, scheme());
-    EXPECT_TRUE(sent().empty());
-    ASSERT_EQ(0, apply("(34,33)"));
-    EXPECT_EQ(33, value(34));
-}
-
-TEST_F(SchemeTest, LowestSchemeWhoseWindowHoldsTheTimeWins) {
-    start();
-    setWindow(2, 0, 0);
-    setWindow(3, 0, 0);
-    for (const JudgeCase& c : kJudgements) {
-        SCOPED_TRACE(testing::Message()
-                     << "scheme 0 ends " << c.window0[1] << ", " << c.hour << ":" << c.minute);
-        setWindow(1, c.window1[0], c.window1[1]);
-        setWindow(0, c.window0[0], c.window0[1]);
-        platform::setFakeClock(c.hour, c.minute);
-        int nScheme = -1;
-        int nSchedule = -1;
-        EXPECT_EQ(0, ctl().judgeCurScheme(nScheme, nSchedule));
-        EXPECT_EQ(c.scheme, nScheme);
-        EXPECT_EQ(c.schedule, nSchedule);
-    }
-}
-
-TEST_F(SchemeTest, ParamCheckRefusesWindowsThatCannotHoldATime) {
-    start();
-    for (const CheckCase& c : kChecks) {
-        SCOPED_TRACE(testing::Message() << c.start << "-" << c.end);
-        setWindow(1, c.start, c.end);
-        EXPECT_EQ(c.result, ctl().paramCheck());
-    }
-}
-
-// --- sensor thread ----------------------------------------------------------------
-
-TEST_F(SensorThreadTest, DayNightModeFollowsTheProcessorsStateWhileParamModeIsOn) {
-    start();
-    ASSERT_TRUE(choose(1));
-    ASSERT_EQ(0, apply("(34,90)"));
-    ASSERT_TRUE(choose(0));
-    ASSERT_TRUE(ctl().setParamMode(0));
-    ASSERT_EQ(0, apply("(8000,2)"));
-    iasim::setDayNightState(0, 1);
-    iasim::clearCalls();
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // ten ticks
-    EXPECT_EQ(0, scheme());
-    EXPECT_TRUE(iasim::calls().empty());  // not even the state is asked
-    ASSERT_TRUE(ctl().setParamMode(1));
-    EXPECT_TRUE(eventually([&] { return scheme() == 1; }));
-    EXPECT_EQ(90, lastSet(KEY_BRIGHTNESS));
-    iasim::clearCalls();
-    EXPECT_TRUE(eventually([] { return stateQueries() >= 3; }));
-    EXPECT_TRUE(sent().empty());  // the night goes on: nothing to apply
-    iasim::setDayNightState(0, 0);
-    EXPECT_TRUE(eventually([&] { return scheme() == 0; }));
-    EXPECT_EQ(kFactoryBrightness, lastSet(KEY_BRIGHTNESS));
-}
-
-TEST_F(SensorThreadTest, ScheduleModeFollowsTheWindowOfScheme2) {
-    start();
-    for (int s : {1, 3, 0}) {
-        setWindow(s, 0, 0);
-    }
-    setWindow(2, 800, 1800);
-    ASSERT_TRUE(choose(0));
-    platform::setFakeClock(9, 0);
-    ASSERT_EQ(0, apply("(8000,1)"));
-    EXPECT_TRUE(eventually([&] { return scheme() == 2; }));
-    platform::setFakeClock(18, 0);
-    EXPECT_TRUE(eventually([&] { return scheme() == 0; }));
-}
-
-TEST_F(SensorThreadTest, LprDeviceOutsideEveryWindowAtNightAppliesScheme1WithDayNightModeZero) {
-    seedMachine(8, "Hi3516AV200", kLprDetail);
-    start();
-    for (int s : {2, 3, 0, 1}) {
-        setWindow(s, 0, 0);
-    }
-    ASSERT_EQ(0, apply("(144,2)"));  // stored in scheme 1
-    ASSERT_TRUE(choose(0));
-    iasim::setDayNightState(0, 1);
-    iasim::clearCalls();
-    ASSERT_EQ(0, apply("(8000,1)"));
-    EXPECT_TRUE(eventually([&] { return scheme() == 1; }));
-    EXPECT_EQ(Sets({{144, 0}}), sent(0, 144));
-    EXPECT_EQ(2, value(144));
-}
-
-// A switch the processor refused part-way is not done: ticks apply it again
-// until the processor holds the whole night set.
-TEST_F(SensorThreadTest, NightSwitchThatFailedPartWayIsAppliedAgain) {
-    start();
-    ASSERT_TRUE(choose(1));
-    ASSERT_EQ(0, apply("(34,90)(2337,70)"));
-    ASSERT_TRUE(choose(0));
-    ASSERT_EQ(0, apply("(8000,2)"));
-    iasim::failCommand(0, KEY_BRIGHTNESS, -1);
-    iasim::setDayNightState(0, 1);
-    ASSERT_TRUE(eventually([&] { return scheme() == 1; }));
-    iasim::clearCalls();
-    ASSERT_TRUE(eventually([] { return sent(0, KEY_BRIGHTNESS).size() >= 2; }));  // retried
-    EXPECT_TRUE(sent(0, 2337).empty());  // nothing behind the refused pair
-    iasim::failCommand(0, KEY_BRIGHTNESS, 0);
-    EXPECT_TRUE(eventually([&] { return lastSet(2337) == 70; }));
-    EXPECT_EQ(90, lastSet(KEY_BRIGHTNESS));
-    iasim::clearCalls();
-    ASSERT_TRUE(eventually([] { return stateQueries() >= 3; }));
-    EXPECT_TRUE(sent().empty());  // done: nothing more to apply
-}
-
-// With one user scheme there is no night scheme: the factory row, which keeps
-// no change, never comes into force.
-TEST_F(SensorThreadTest, SingleUserSchemeStaysInForceAtNight) {
-    seedMachine(1, "Hi3516AV200", "(max_scheme=1)(isInfrared=1)(lensType=1)(sensor=imx385)");
-    start();
-    ASSERT_EQ(0, apply("(8000,2)(144,1)"));
-    iasim::setDayNightState(0, 1);
-    iasim::clearCalls();
-    ASSERT_TRUE(eventually([] { return stateQueries() >= 3; }));
-    EXPECT_EQ(0, scheme());
-    ASSERT_EQ(0, apply("(34,33)"));
-    EXPECT_EQ(33, value(KEY_BRIGHTNESS));
-    EXPECT_EQ(0, ctl().flush());
-    EXPECT_EQ(33, recordsOf(schemeFile(0))[KEY_BRIGHTNESS]);
-    stop();
-    start();
-    EXPECT_EQ(1, value(144));  // the day/night key stayed in scheme 0, not copied away
-}
-
-// Host threads calling without pause do not keep the tick from its decision:
-// with ticks 200 ms apart, the two seconds of the poll leave room for ten.
-TEST_F(SensorThreadTest, BusyHostDoesNotStarveTheSwitch) {
-    start();
-    ASSERT_EQ(0, apply("(8000,2)"));
-    platform::setWaitScale(20);
-    std::atomic<bool> stopHost(false);
-    std::vector<std::thread> hosts;
-    for (int i = 0; i < 2; ++i) {
-        hosts.emplace_back([&] {
-            int value = 0;
-            while (!stopHost) {
-                m_pController->getParameter(KEY_BRIGHTNESS, value);
-            }
-        });
-    }
-    iasim::setDayNightState(0, 1);
-    bool switched = eventually([&] { return scheme() == 1; });
-    stopHost = true;
-    for (std::thread& host : hosts) {
-        host.join();
-    }
-    EXPECT_TRUE(switched);
-}

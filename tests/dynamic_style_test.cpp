@@ -6,6 +6,7 @@
 #include <string.h>
 #include <tinyxml.h>
 
+#include <ostream>
 #include <set>
 #include <string>
 #include <utility>
@@ -152,6 +153,15 @@ const AnswerCase kAnswerCases[] = {
      "1[0,1,2] 2[0,2]"},
 };
 // clang-format on
+
+void PrintTo(const AnswerCase& c, std::ostream* os) {
+    *os << c.name << ": camera " << c.camera;
+    if (c.failing == IA_CMD_DYNAMIC_PARAMS_CMDS_GET) {
+        *os << ", command list query fails";
+    } else if (c.failing) {
+        *os << ", range query of " << c.failing << " fails";
+    }
+}
 
 class ProcessorAnswerTest : public DynamicStyleTest,
                             public ::testing::WithParamInterface<AnswerCase> {};

@@ -89,10 +89,7 @@ TEST_P(FuzzRegressions, SeedsAndKeptInputsRunClean) {
     runAll("regressions");
 }
 
-INSTANTIATE_TEST_SUITE_P(Targets, FuzzRegressions, testing::ValuesIn(kTargets),
-                         [](const testing::TestParamInfo<FuzzTarget>& info) {
-                             return info.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Targets, FuzzRegressions, testing::ValuesIn(kTargets), CaseName());
 
 TEST(FuzzInputDirectories, NameKnownTargets) {
     for (const char* kind : {"corpus", "regressions"}) {

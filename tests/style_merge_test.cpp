@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include <atomic>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -140,6 +141,10 @@ const MergeCase kMergeCases[] = {
     {"DiversityOfTextOnly", kL1, kABC, DIV("only text"), "a b c", true},
 };
 // clang-format on
+
+void PrintTo(const MergeCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class StyleMergeCaseTest : public StyleMergeTest,
                            public ::testing::WithParamInterface<MergeCase> {};

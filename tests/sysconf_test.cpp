@@ -1,10 +1,12 @@
 // The system configuration a controller starts from: the module's texts, the
 // scheme count of its detail text, the machine's device type and the merged
 // style of the machine's family, read from a sandbox camera disk.
+#include <ctype.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include <ostream>
 #include <string>
 
 #include "fixtures/CameraDisk.h"
@@ -134,7 +136,34 @@ const FamilyCase kFamilyCases[] = {
 };
 // clang-format on
 
-INSTANTIATE_TEST_SUITE_P(SysConf, SysConfFamilyTest, ::testing::ValuesIn(kFamilyCases));
+// "thermal" as a part of a case's name: "Thermal".
+std::string capitalised(std::string word) {
+    if (!word.empty()) {
+        word[0] = static_cast<char>(toupper(static_cast<unsigned char>(word[0])));
+    }
+    return word;
+}
+
+// Names a case of a table below by its nameOf.
+struct NameOf {
+    template <typename Case>
+    std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
+        return nameOf(info.param);
+    }
+};
+
+// Type1Camera2Box: what the case sets, then the family it expects.
+std::string nameOf(const FamilyCase& c) {
+    return "Type" + std::to_string(c.deviceType) + "Camera" + std::to_string(c.camera) +
+           capitalised(c.family);
+}
+
+void PrintTo(const FamilyCase& c, std::ostream* os) {
+    *os << nameOf(c) << ": device type " << c.deviceType << ", camera " << c.camera << ", family "
+        << c.family << (c.reported ? ", reported as unknown" : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(SysConf, SysConfFamilyTest, ::testing::ValuesIn(kFamilyCases), NameOf());
 
 // A tab the sample rules placed right before another, and an item whose
 // default a rule changed.
@@ -178,7 +207,17 @@ const DiskCase kDiskCases[] = {
 };
 // clang-format on
 
-INSTANTIATE_TEST_SUITE_P(SysConf, SysConfSampleDiskTest, ::testing::ValuesIn(kDiskCases));
+// ThermalCamera2: the family's sample disk and the camera.
+std::string nameOf(const DiskCase& c) {
+    return capitalised(c.family) + "Camera" + std::to_string(c.camera);
+}
+
+void PrintTo(const DiskCase& c, std::ostream* os) {
+    *os << nameOf(c) << ": device type " << c.deviceType << ", tab " << c.tab << " before "
+        << c.nextTab;
+}
+
+INSTANTIATE_TEST_SUITE_P(SysConf, SysConfSampleDiskTest, ::testing::ValuesIn(kDiskCases), NameOf());
 
 TEST_F(SysConfTest, MissingMachineInformationIsReportedAndGivesTypeZero) {
     writeMarkerDisk();
