@@ -1,21 +1,16 @@
 #include "CameraSandbox.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 
 #include <vector>
 
 #include "platform/HostSeams.h"
-#include "platform/host/CameraModule.h"
 #include "platform/MachineInfo.h"
-
-std::string shellQuoted(const std::string& path) {
-    std::string text = "'";
-    for (char c : path) {
-        text += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return text + "'";
-}
+#include "platform/ShellQuote.h"
+#include "platform/host/CameraModule.h"
+#include "tools/sample/SampleCamera.h"
 
 namespace {
 
@@ -27,7 +22,7 @@ bool run(const std::string& command) {
 
 CameraSandbox::CameraSandbox(const std::string& family) : m_bReady(false) {
     std::string base = SENSOR_BENCH_SANDBOXES;
-    if (!run("mkdir -p " + shellQuoted(base))) {
+    if (!run("mkdir -p " + platform::shellQuoted(base))) {
         return;
     }
     std::string pattern = base + "/bench-" + family + "-XXXXXX";
@@ -35,19 +30,20 @@ CameraSandbox::CameraSandbox(const std::string& family) : m_bReady(false) {
         return;
     }
     m_strRoot = pattern;
-    std::string data = SENSOR_DATA_DIR;
-    m_bReady = run("mkdir -p " + shellQuoted(m_strRoot + "/hd1")) &&
-               run("cp -R " + shellQuoted(data + "/hd1") + "/. " + shellQuoted(m_strRoot + "/hd1") +
-                   "/") &&
-               run("cp -R " + shellQuoted(data + "/cameras/" + family) + "/. " +
-                   shellQuoted(m_strRoot) + "/");
+    std::vector<SampleFile> files;
+    std::string error;
+    m_bReady = readSampleData(SENSOR_DATA_DIR, files, error) &&
+               seedSampleCamera(files, family, m_strRoot, error);
+    if (!m_bReady) {
+        fprintf(stderr, "%s\n", error.c_str());
+    }
     platform::setFsRoot(m_strRoot);
 }
 
 CameraSandbox::~CameraSandbox() {
     platform::setFsRoot("");
     if (!m_strRoot.empty()) {
-        run("rm -rf " + shellQuoted(m_strRoot));
+        run("rm -rf " + platform::shellQuoted(m_strRoot));
     }
 }
 

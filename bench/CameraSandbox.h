@@ -7,13 +7,10 @@
 
 #include "platform/ModuleConfigure.h"
 
-// A path as one word for /bin/sh.
-std::string shellQuoted(const std::string& path);
-
 class CameraSandbox {
   public:
-    // Copies data/hd1 and data/cameras/<family> into a new directory under
-    // the build directory and sets it as the root.
+    // Writes the sample disk of the family (data/hd1 and data/cameras/<family>)
+    // into a new directory under the build directory and sets it as the root.
     explicit CameraSandbox(const std::string& family);
     ~CameraSandbox();
     CameraSandbox(const CameraSandbox&) = delete;

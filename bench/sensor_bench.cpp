@@ -20,6 +20,7 @@
 #include "FigureTable.h"
 #include "PairedTiming.h"
 #include "platform/HostSeams.h"
+#include "platform/ShellQuote.h"
 #include "platform/ia_ioctrl.h"
 #include "platform/ia_sim.h"
 #include "support/SensorDebug.h"
@@ -307,8 +308,8 @@ FigureRow armSizeRow(const std::string& library) {
         return row;
     }
     close(fd);
-    std::string command =
-        "cp " + shellQuoted(library) + " " + copy + " && arm-linux-gnueabihf-strip " + copy;
+    std::string command = "cp " + platform::shellQuoted(library) + " " + copy +
+                          " && arm-linux-gnueabihf-strip " + copy;
     long long size = system(command.c_str()) == 0 ? CameraSandbox::sizeOf(copy) : -1;
     unlink(copy);
     if (size < 0) {

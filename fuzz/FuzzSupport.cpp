@@ -1,6 +1,5 @@
 #include "fuzz/FuzzSupport.h"
 
-#include <dirent.h>
 #include <ftw.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -15,6 +14,7 @@
 #include "platform/MachineInfo.h"
 #include "platform/VideoStreamModule.h"
 #include "platform/ia_sim.h"
+#include "tools/sample/SampleCamera.h"
 
 namespace {
 
@@ -57,32 +57,6 @@ std::string readHostFile(const std::string& path) {
     return bytes;
 }
 
-// Copies the files below one directory into another, creating directories.
-void copyTree(const std::string& from, const std::string& into) {
-    DIR* dir = opendir(from.c_str());
-    fuzzCheck(dir != nullptr, "the sample camera data can be read");
-    std::vector<std::string> names;
-    while (dirent* entry = readdir(dir)) {
-        if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0) {
-            names.push_back(entry->d_name);
-        }
-    }
-    closedir(dir);
-    for (const std::string& name : names) {
-        struct stat st;
-        std::string source = from + "/" + name;
-        if (stat(source.c_str(), &st) != 0) {
-            continue;
-        }
-        if (S_ISDIR(st.st_mode)) {
-            copyTree(source, into + "/" + name);
-        } else {
-            fuzzCheck(writeHostFile(into + "/" + name, readHostFile(source)),
-                      "the sandbox can be seeded");
-        }
-    }
-}
-
 int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
     return remove(path);
 }
@@ -101,8 +75,14 @@ void createSandbox() {
     std::string pattern = base + "/sensor-fuzz-XXXXXX";
     fuzzCheck(mkdtemp(&pattern[0]) != nullptr, "a sandbox root can be created");
     g_strSandbox = pattern;
-    copyTree(SENSOR_DATA_DIR "/hd1", g_strSandbox + "/hd1");
-    copyTree(SENSOR_DATA_DIR "/cameras/box", g_strSandbox);
+    std::vector<SampleFile> files;
+    std::string error;
+    bool seeded = readSampleData(SENSOR_DATA_DIR, files, error) &&
+                  seedSampleCamera(files, "box", g_strSandbox, error);
+    if (!seeded) {
+        fprintf(stderr, "%s\n", error.c_str());
+    }
+    fuzzCheck(seeded, "the sandbox is seeded with the sample box camera");
     iasim::reset();
 }
 

@@ -11,22 +11,17 @@
 #include <vector>
 
 #include "fixtures/SandboxRoot.h"
+#include "platform/ShellQuote.h"
 
 namespace {
+
+using platform::shellQuoted;
 
 struct ToolRun {
     int status;
     std::string out;
     std::string err;
 };
-
-std::string shellQuoted(const std::string& word) {
-    std::string text = "'";
-    for (char c : word) {
-        text += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return text + "'";
-}
 
 std::string slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "platform/FsRoot.h"
+#include "platform/ShellQuote.h"
 #include "platform/TXDeviceTime.h"
 #include "platform/TalvexTime.h"
 
@@ -42,19 +43,6 @@ std::string currentRoot() {
     std::lock_guard<std::mutex> guard(g_seamMutex);
     settleRootLocked();
     return g_strRoot;
-}
-
-// 'text' for /bin/sh: every quote closed, escaped and reopened.
-std::string shellQuote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'') {
-            quoted += "'\\''";
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + "'";
 }
 
 }  // namespace
@@ -95,7 +83,7 @@ std::string shellPath(const std::string& cameraPattern) {
     if (root.empty() || cameraPattern.empty() || cameraPattern[0] != '/') {
         return cameraPattern;
     }
-    return shellQuote(root) + cameraPattern;
+    return shellQuoted(root) + cameraPattern;
 }
 
 void setFakeClock(int hour, int minute) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "EmbeddedData.h"
+#include "tools/sample/SampleCamera.h"
 
 namespace {
 
@@ -37,15 +38,6 @@ bool makeDirs(const std::string& dir) {
             return true;
         }
     }
-}
-
-// Where a file of the built-in data lands in a root of the family, or "".
-std::string placeOf(const std::string& path, const std::string& family) {
-    if (path.compare(0, 4, "hd1/") == 0) {
-        return path;
-    }
-    std::string camera = "cameras/" + family + "/";
-    return path.compare(0, camera.size(), camera) == 0 ? path.substr(camera.size()) : "";
 }
 
 bool processAlive(long pid) {
@@ -76,20 +68,17 @@ void removeLeftByDeadRuns(const std::string& parent, const std::string& prefix) 
     }
 }
 
-// Writes the sample disk of family into the new directory dir.
+// Writes the sample disk of family, from the built-in data, into the new
+// directory dir.
 bool writeSeed(const std::string& dir, const std::string& family, std::string& error) {
-    if (!makeDirs(dir)) {
-        error = "cannot create " + dir;
-        return false;
-    }
+    std::vector<SampleFile> files;
     for (size_t i = 0; i < kEmbeddedFileCount; ++i) {
         const EmbeddedFile& file = kEmbeddedFiles[i];
-        std::string place = placeOf(file.path, family);
-        std::string bytes(reinterpret_cast<const char*>(file.bytes), file.size);
-        if (!place.empty() && !writeHostFile(dir + "/" + place, bytes)) {
-            error = "cannot write " + dir + "/" + place;
-            return false;
-        }
+        files.push_back(SampleFile{
+            file.path, std::string(reinterpret_cast<const char*>(file.bytes), file.size)});
+    }
+    if (!seedSampleCamera(files, family, dir, error)) {
+        return false;
     }
     if (!writeHostFile(dir + kFamilyMark, family + "\n")) {
         error = "cannot write " + dir + kFamilyMark;
