@@ -8,7 +8,7 @@
 #include "platform/CameraPaths.h"
 #include "platform/FsRoot.h"
 #include "sensor/ControllerPrivate.h"
-#include "support/function.h"
+#include "platform/function.h"
 
 using namespace sensor_controller;
 

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <thread>
 
-#include "support/function.h"
+#include "platform/function.h"
 
 namespace {
 // The GThread whose body runs on this thread, if any.
