@@ -170,12 +170,12 @@ int ISensorController::setSensorZoomFocusParam(SensorZoomFocusParam& p_stParam) 
 bool ISensorController::getSensorParamRange(int p_nCmd, int& nDefault, std::string& strRange) {
     ia_dynamic_params_cmds_st dnaCmdList;
     memset(&dnaCmdList, 0, sizeof(dnaCmdList));
-    bool listed = SNS_ASSERT_AS(SNS_SUCCESS == ia_ioctrl_v2(m_nCameraID - 1,
-                                                            IA_CMD_DYNAMIC_PARAMS_CMDS_GET,
-                                                            IA_CMD_OPT_GET, &dnaCmdList),
-                                "SNS_SUCCESS == ia_ioctrl_v2(m_nCameraID-1, "
-                                "IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, "
-                                "(void*)(&dnaCmdList))");
+    bool listed =
+        SNS_ASSERT_AS(SNS_SUCCESS == ia_ioctrl_v2(m_nCameraID - 1, IA_CMD_DYNAMIC_PARAMS_CMDS_GET,
+                                                  IA_CMD_OPT_GET, &dnaCmdList),
+                      "SNS_SUCCESS == ia_ioctrl_v2(m_nCameraID-1, "
+                      "IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, "
+                      "(void*)(&dnaCmdList))");
     bool ranged = p_nCmd == IA_CMD_MAX_SHUTTER || p_nCmd == IA_CMD_FIX_SHUTTER ||
                   p_nCmd == IA_CMD_IRIS_POSITION || p_nCmd == IA_CMD_AUTO_FOCUS_NEAR_LIMIT;
     int commands =

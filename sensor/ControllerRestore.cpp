@@ -70,7 +70,8 @@ bool ISensorController::resetToLastParameters() {
         return true;
     }
     char szTmp[256];
-    snprintf(szTmp, sizeof(szTmp), "%s", platform::schemeFileName(m_nCameraID, m_nCurScheme).c_str());
+    snprintf(szTmp, sizeof(szTmp), "%s",
+             platform::schemeFileName(m_nCameraID, m_nCurScheme).c_str());
     if (!currentSet() || !m_pstKeyValTmp) {
         return true;
     }
@@ -119,9 +120,8 @@ void ISensorController::readModuleConfigure(ModuleConfigure& p_objModuleConfigur
     MachineInfo machineInfo;
     SystemInfoParser::parseMachineInfo(platform::kMachineInfoFile, machineInfo);
     std::vector<ModuleConfigure> modules;
-    ModuleConfigureParser::parse(platform::kModuleConfigFile,
-                                 machineInfo.getHardwareModel(), machineInfo.getHardwareCode(),
-                                 modules);
+    ModuleConfigureParser::parse(platform::kModuleConfigFile, machineInfo.getHardwareModel(),
+                                 machineInfo.getHardwareCode(), modules);
     if (!modules.empty()) {
         p_objModuleConfigure = modules.front();
     }

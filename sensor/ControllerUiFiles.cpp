@@ -38,7 +38,8 @@ std::string ISensorController::getUIStyleFile() {
     std::string strTmp;
     if (!SNS_ASSERT_AS(
             SNS_SUCCESS == getDnaStyle(m_nCameraID, m_stSysConf.szUIStyle, strTmp, m_bShowWDRFalg),
-            "SNS_SUCCESS == getDnaStyle(m_nCameraID,m_stSysConf.szUIStyle, strTmp,m_bShowWDRFalg)")) {
+            "SNS_SUCCESS == getDnaStyle(m_nCameraID,m_stSysConf.szUIStyle, "
+            "strTmp,m_bShowWDRFalg)")) {
         return strTmp;
     }
     SNS_INFO(0, "%s\n", strTmp.c_str());

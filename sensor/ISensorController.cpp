@@ -7,8 +7,8 @@
 
 #include "platform/CameraPaths.h"
 #include "platform/FsRoot.h"
-#include "sensor/ControllerPrivate.h"
 #include "platform/function.h"
+#include "sensor/ControllerPrivate.h"
 
 using namespace sensor_controller;
 
@@ -100,7 +100,8 @@ bool ISensorController::init(const ModuleConfigure& p_objModuleConfigure) {
 
 void ISensorController::readSysConf(const ModuleConfigure& p_objModuleConfigure,
                                     const SnsOperation& op) {
-    SNS_ASSERT_AS_FOR(op, SNS_SUCCESS == initSysConf(m_nCameraID, p_objModuleConfigure, &m_stSysConf),
+    SNS_ASSERT_AS_FOR(op,
+                      SNS_SUCCESS == initSysConf(m_nCameraID, p_objModuleConfigure, &m_stSysConf),
                       "SNS_SUCCESS == initSysConf(m_nCameraID,p_objModuleConfigure, &m_stSysConf)");
     if (!SNS_ASSERT_FOR(op, m_stSysConf.nSchemeSum <= SNS_SCHEME_MAX, "nSchemeSum(%u)\n",
                         m_stSysConf.nSchemeSum)) {

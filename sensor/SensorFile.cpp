@@ -193,9 +193,9 @@ int getVersion(u32* p_pnVersion) {
 
 int setVersion(u32 p_nVersion) {
     // A short write replaces nothing: only the whole number counts as saved.
-    return saveToFile(const_cast<char*>(platform::kVersionFile), reinterpret_cast<char*>(&p_nVersion),
-                      static_cast<INT64>(sizeof(p_nVersion))) ==
-                   static_cast<int>(sizeof(p_nVersion))
+    return saveToFile(
+               const_cast<char*>(platform::kVersionFile), reinterpret_cast<char*>(&p_nVersion),
+               static_cast<INT64>(sizeof(p_nVersion))) == static_cast<int>(sizeof(p_nVersion))
                ? 0
                : -1;
 }

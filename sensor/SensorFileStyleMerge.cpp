@@ -104,7 +104,8 @@ std::string savedForm(const StyleDocument& doc) {
 bool readBackThroughFile(const std::string& text, char** ui_style) {
     INT64 size = static_cast<INT64>(text.size());
     ReplacingFile file;
-    if (size > INT_MAX || !file.open(platform::kMergedStyleFile, TXFile::modeWrite | TXFile::modeTruncate) ||
+    if (size > INT_MAX ||
+        !file.open(platform::kMergedStyleFile, TXFile::modeWrite | TXFile::modeTruncate) ||
         file.write(text.data(), static_cast<int>(size)) != size) {
         return false;
     }

@@ -89,6 +89,10 @@ bool GThread::stop() {
     return true;
 }
 
-bool GThread::isRunning() const { return m_pImpl->running; }
+bool GThread::isRunning() const {
+    return m_pImpl->running;
+}
 
-int GThread::emptyFun() { return 0; }
+int GThread::emptyFun() {
+    return 0;
+}
