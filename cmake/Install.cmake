@@ -31,11 +31,12 @@ install(FILES support/SensorDebug.h support/TXMutexManager.h support/TXRuntimeEr
         DESTINATION ${SENSOR_INSTALL_INCLUDEDIR}/support COMPONENT sensordll)
 # What the module requires of the processor library and the base library; the
 # camera's vendor supplies the implementation.
-install(FILES platform/BaseTypes.h platform/GThread.h platform/MachineInfo.h
-              platform/ModuleConfigure.h platform/RefCountManager.h
+install(FILES platform/BaseTypes.h platform/CameraPaths.h platform/FsRoot.h platform/GThread.h
+              platform/MachineInfo.h platform/ModuleConfigure.h platform/RefCountManager.h
               platform/SensorZoomFocusParam.h platform/StringHandler.h platform/TXDeviceTime.h
-              platform/TXFile.h platform/TXLogger.h platform/TXMutex.h platform/TalvexTime.h
-              platform/VideoStreamModule.h platform/ia_ioctrl.h platform/sy_system.h
+              platform/TXFile.h platform/TXLogger.h platform/TXMutex.h
+              platform/TXRuntimeError.h platform/TalvexTime.h platform/VideoStreamModule.h
+              platform/function.h platform/ia_ioctrl.h platform/sy_system.h
         DESTINATION ${SENSOR_INSTALL_INCLUDEDIR}/platform COMPONENT sensordll)
 
 # --- the stand-ins and sensorctl (host build) -------------------------------

@@ -8,7 +8,7 @@ template <class R>
 class function;
 
 class GThread {
-public:
+  public:
     // body: called again and again on the thread; name: the thread's name;
     // onStart and onStop: called once on the thread before the first and after
     // the last call of the body.
@@ -28,7 +28,7 @@ public:
     // The do-nothing hook.
     static int emptyFun();
 
-private:
+  private:
     struct Impl;
     Impl* m_pImpl;
 };

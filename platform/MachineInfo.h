@@ -5,7 +5,7 @@
 #include <string>
 
 class MachineInfo {
-public:
+  public:
     MachineInfo() : m_nDeviceType(0) {}
 
     int getDeviceType() const { return m_nDeviceType; }
@@ -15,14 +15,14 @@ public:
     void setHardwareModel(const std::string& model) { m_strHardwareModel = model; }
     void setHardwareCode(const std::string& code) { m_strHardwareCode = code; }
 
-private:
+  private:
     int m_nDeviceType;
     std::string m_strHardwareModel;
     std::string m_strHardwareCode;
 };
 
 class SystemInfoParser {
-public:
+  public:
     // Text lines "name=value" (DeviceType, HardwareModel, HardwareCode); blank
     // lines and lines starting with '#' or '[' are skipped. False when the file
     // is missing; the info then keeps device type 0.
@@ -31,7 +31,7 @@ public:
 
 // The kinds of machine the firmware runs on.
 class DeviceType {
-public:
+  public:
     enum {
         IPCAMERA = 1,
         IPDOME = 4,
@@ -53,7 +53,7 @@ public:
     void setDeviceTypeId(int id) { m_nTypeId = id; }
     int getDeviceTypeId() const { return m_nTypeId; }
 
-private:
+  private:
     int m_nTypeId;
 };
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 class ModuleConfigure {
-public:
+  public:
     ModuleConfigure() : m_nModuleId(0) {}
 
     int getModuleId() const { return m_nModuleId; }
@@ -16,7 +16,7 @@ public:
     void setParameters(const std::string& text) { m_strParameters = text; }
     void setDetail(const std::string& text) { m_strDetail = text; }
 
-private:
+  private:
     int m_nModuleId;
     std::string m_strParameters;
     std::string m_strDetail;
@@ -26,7 +26,7 @@ private:
 // elements with the attributes id, hardware_model, hardware_code, parameters
 // and detail.
 class ModuleConfigureParser {
-public:
+  public:
     // Appends, in document order, the modules whose hardware_model and
     // hardware_code are absent, empty or equal to the machine's. False when
     // the file cannot be read or parsed.

@@ -9,7 +9,7 @@
 // Counts the references to one object. A counter is taken with lock() before
 // its count is changed and released with unLock().
 class ref_count {
-public:
+  public:
     explicit ref_count(void* pointer);
     ~ref_count();
     ref_count(const ref_count&) = delete;
@@ -28,14 +28,14 @@ public:
     // Points a pooled counter at another object with one reference.
     void rebind(void* pointer);
 
-private:
+  private:
     pthread_mutex_t m_mutex;
     void* m_pPointer;
     int m_nCount;
 };
 
 class RefCountManager {
-public:
+  public:
     static RefCountManager* getInstance();
 
     // The counter of pointer. A pointer seen for the first time gets a counter
@@ -46,7 +46,7 @@ public:
     // Counters in use (for leak checks).
     int liveCounters();
 
-private:
+  private:
     RefCountManager();
     pthread_mutex_t m_mutex;
     std::map<void*, ref_count*> m_mapCounters;

@@ -3,14 +3,14 @@
 #define PLATFORM_SENSORZOOMFOCUSPARAM_H
 
 class SensorZoomFocusParam {
-public:
+  public:
     SensorZoomFocusParam() : m_bLockZoomFocus(false) {}
 
     // While true, lens commands are not sent to the processor.
     bool getLockZoomFocusEnable() const { return m_bLockZoomFocus; }
     void setLockZoomFocusEnable(bool lock) { m_bLockZoomFocus = lock; }
 
-private:
+  private:
     bool m_bLockZoomFocus;
 };
 

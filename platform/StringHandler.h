@@ -7,7 +7,7 @@
 #include <vector>
 
 class StringHandler {
-public:
+  public:
     // Appends the pieces of text between every occurrence of separator,
     // empty pieces included: "a,,b" gives "a", "", "b"; "" gives one "".
     static void split(const std::string& text, std::vector<std::string>& pieces,

@@ -5,7 +5,7 @@
 #include <time.h>
 
 class TXDeviceTime {
-public:
+  public:
     // The local calendar time (tm_hour and tm_min are what callers read).
     static struct tm getCurrentTime();
 };

@@ -10,7 +10,7 @@
 #include "platform/BaseTypes.h"
 
 class TXFile {
-public:
+  public:
     enum {
         modeRead = 1,       // read an existing file
         modeWrite = 2,      // write, creating the file (and its directories)
@@ -42,7 +42,7 @@ public:
     // Removes a camera path; true when it is gone.
     static bool remove(const char* path);
 
-private:
+  private:
     FILE* m_pFile;
 };
 

@@ -11,7 +11,7 @@
 // "YYYY-MM-DD HH:MM:SS <tag> <text>", with a line end added when the text
 // has none. Failures are silent: a log that cannot be written is skipped.
 class TXLogger {
-public:
+  public:
     TXLogger();
     ~TXLogger();
     TXLogger(const TXLogger&) = delete;
@@ -22,7 +22,7 @@ public:
     bool init(const char* path, int maxBytes, int backups);
     void writeLog(const char* tag, const char* text);
 
-private:
+  private:
     std::string m_strPath;  // resolved under the file-system root
     long m_nMaxBytes;
     int m_nBackups;

@@ -6,7 +6,7 @@
 #include <pthread.h>
 
 class TXMutex {
-public:
+  public:
     TXMutex();
     ~TXMutex();
     TXMutex(const TXMutex&) = delete;
@@ -18,7 +18,7 @@ public:
     // Takes the mutex only when no other thread holds it; true when taken.
     bool TryLock(const char* file, int line);
 
-private:
+  private:
     pthread_mutex_t m_mutex;
 };
 

@@ -3,13 +3,14 @@
 #define PLATFORM_TALVEXTIME_H
 
 class TalvexTime {
-public:
-    TalvexTime(long seconds, long microseconds) : m_nSeconds(seconds), m_nMicroseconds(microseconds) {}
+  public:
+    TalvexTime(long seconds, long microseconds)
+        : m_nSeconds(seconds), m_nMicroseconds(microseconds) {}
     long seconds() const { return m_nSeconds; }
     long microseconds() const { return m_nMicroseconds; }
     long long totalMicroseconds() const { return m_nSeconds * 1000000LL + m_nMicroseconds; }
 
-private:
+  private:
     long m_nSeconds;
     long m_nMicroseconds;
 };

@@ -6,7 +6,7 @@
 
 // One configured video stream.
 class AVStreamParam {
-public:
+  public:
     AVStreamParam() : m_nFrameRate(25), m_nVideoEncoderType(0), m_nVideoHeight(1080) {}
 
     int getFrameRate() const { return m_nFrameRate; }
@@ -16,14 +16,14 @@ public:
     void setVideoEncoderType(int type) { m_nVideoEncoderType = type; }
     void setVideoHeight(int height) { m_nVideoHeight = height; }
 
-private:
+  private:
     int m_nFrameRate;
     int m_nVideoEncoderType;
     int m_nVideoHeight;
 };
 
 class VideoStreamModule {
-public:
+  public:
     virtual ~VideoStreamModule() {}
     // The configured streams; 0 on success. The base answers none.
     virtual int getStreamParams(std::vector<AVStreamParam>& streams) const {

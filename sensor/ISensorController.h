@@ -206,16 +206,26 @@ class ISensorController {
     bool isUserScheme(int p_nScheme) const;
     void beginSwitch(int p_nScheme);
     void endSwitch(int p_nResult);
+    // init's steps, in their order, and the release of what they allocate.
+    void readSysConf(const ModuleConfigure& p_objModuleConfigure, const SnsOperation& op);
+    void allocateTables();
+    void readFactorySet(const SnsOperation& op);
+    void removeFilesOfOtherVersions(const SnsOperation& op);
+    void detectLprDevice(const MachineInfo& p_objMachineInfo);
     void createSchemeFiles();
+    KeyVal* newSchemeSet(u32 p_nScheme);
+    void markFirstRecords();
+    void buildKeyCmdTable();
+    void startSchemes(const SnsOperation& op);
+    void offerByStreams(const MachineInfo& p_objMachineInfo);
+    void releaseTables();
     void applySchemeMode(int p_nMode);
-    void watchStreams(const MachineInfo& p_objMachineInfo);
     KeyVal* currentSet();
     // The cache operations with a position where the key is likely to be.
     int findRecord(u32 p_nScheme, u32 p_nKey, u32 p_nHint) const;
     int setKeyValToCacheAt(u32 p_nScheme, u32 p_nKey, u32 p_nVal, bool p_bForce, u32 p_nHint);
     int getKeyValFromCacheAt(u32 p_nScheme, u32 p_nKey, u32& p_nVal, u32 p_nHint);
     bool isKeyValSameAt(const KeyVal& p_stKeyVal, u32 p_nHint);
-    void markFirstRecords();
     void indexKeyCmdMap();
     int findKeyCmdRow(const keycmd* p_pKeyCmdMap, u32 p_nKey) const;
     u32 cachedValue(u32 p_nKey, u32 p_nFallback);
@@ -226,7 +236,6 @@ class ISensorController {
     int dispatch(KeyVal& p_stPair, u32 nKey, u32 p_nIndex, const SnsOperation& op);
     static keycmd fallbackRow(u32 nKey);
     void waitWhileBusy();
-    std::string schemeFileName(int p_nScheme) const;
     bool versionSaved();
     bool lockedLensCommand(u32 p_nKey);
     bool setDirect(u32 p_nCmd, int p_nVal);
@@ -251,10 +260,15 @@ class ISensorController {
     std::atomic<int> m_nLastScheme;
     std::atomic<int> m_nCurScheme;
     std::atomic<int> m_nParamMode;
+    // The tables below are allocated together by allocateTables and released
+    // by releaseTables. The rows: the user set of each scheme, then the
+    // factory set (m_pFctKeyVal points at its row); m_nKeyValSum records each.
     KeyVal** m_ppUserKeyVal;
+    // Room for a set of pairs parsed from text, or a file read to compare.
     KeyVal* m_pstKeyValTmp;
     KeyVal* m_pFctKeyVal;
     u32 m_nKeyValSum;
+    // The licence-plate camera's copy of a set: night defaults, or mode 0.
     KeyVal* m_pstKeyValLpr;
     // Per row of m_ppUserKeyVal, per record: no earlier record of the row has
     // its key. Set once the rows are loaded; the rows' keys never change after.

@@ -101,9 +101,10 @@ int keyval_correct(int p_nChannel_id, KeyVal* p_pKeyval, u32 p_nKeyValNum) {
     }
     ia_dynamic_params_cmds_st dnaCmdList;
     memset(&dnaCmdList, 0, sizeof(dnaCmdList));
-    // clang-format off
-    SNS_ASSERT(SNS_SUCCESS == ia_ioctrl_v2(p_nChannel_id, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, IA_CMD_OPT_GET, (void*)(&dnaCmdList)));
-    // clang-format on
+    SNS_ASSERT_AS(SNS_SUCCESS == ia_ioctrl_v2(p_nChannel_id, IA_CMD_DYNAMIC_PARAMS_CMDS_GET,
+                                              IA_CMD_OPT_GET, &dnaCmdList),
+                  "SNS_SUCCESS == ia_ioctrl_v2(p_nChannel_id, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, "
+                  "IA_CMD_OPT_GET, (void*)(&dnaCmdList))");
     int commands =
         dnaCmdList.cmd_cnt > IA_DYNAMIC_CMDS_MAX ? IA_DYNAMIC_CMDS_MAX : dnaCmdList.cmd_cnt;
     for (int i = 0; i < commands; ++i) {

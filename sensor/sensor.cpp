@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "platform/CameraPaths.h"
 #include "platform/MachineInfo.h"
 #include "sensor/SensorFile.h"
 #include "support/SensorDebug.h"
@@ -14,20 +15,13 @@ bool g_bShoWBeawayFalg = true;
 
 namespace {
 
-const char* const kMachineInfoFile = "/mnt/mtd/code/factory_setting/machineinfo.ini";
-
 const int kAcceptedTypes[] = {1, 4, 8, 9, 11, 13, 14, 15, 16, 17, 18, 19, 20, 104};
 const int kBoxStyleTypes[] = {1, 8, 9, 11, 13, 14, 15, 16, 17, 18};
 const int kThermalStyleTypes[] = {13, 14, 17, 19};
 
-const StyleFiles kBoxFiles = {"/hd1/moduleConfig/sensorConfig/style/Style.xml",
-                              "/hd1/moduleConfig/sensorConfig/styleDiversity/StyleDiversity.xml"};
-const StyleFiles kDomeFiles = {
-    "/hd1/moduleConfig/sensorConfig/style/Style_dome.xml",
-    "/hd1/moduleConfig/sensorConfig/styleDiversity/StyleDiversity_dome.xml"};
-const StyleFiles kThermalFiles = {
-    "/hd1/moduleConfig/sensorConfig/style/Style_Thermal.xml",
-    "/hd1/moduleConfig/sensorConfig/styleDiversity/StyleDiversity_Thermal.xml"};
+const StyleFiles kBoxFiles = {platform::kBoxStyleFile, platform::kBoxDiversityFile};
+const StyleFiles kDomeFiles = {platform::kDomeStyleFile, platform::kDomeDiversityFile};
+const StyleFiles kThermalFiles = {platform::kThermalStyleFile, platform::kThermalDiversityFile};
 
 template <size_t N>
 bool contains(const int (&set)[N], int value) {
@@ -57,7 +51,7 @@ void copyModuleConfig(const ModuleConfigure& p_objModuleConfigure, ModuleConfig&
 // The helpers of initSysConf report under it (op).
 int readDeviceType(const SnsOperation& op) {
     MachineInfo machineInfo;
-    if (!SystemInfoParser::parseMachineInfo(kMachineInfoFile, machineInfo)) {
+    if (!SystemInfoParser::parseMachineInfo(platform::kMachineInfoFile, machineInfo)) {
         SNS_ASSERT_AS_FOR(op, false,
                           "SystemInfoParser::parseMachineInfo(\"/mnt/mtd/code/factory_setting/"
                           "machineinfo.ini\", machineInfo)");

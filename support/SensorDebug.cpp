@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/CameraPaths.h"
 #include "platform/FsRoot.h"
 #include "platform/TXLogger.h"
 
@@ -26,11 +27,9 @@ void setDebugGlobals(int32_t level, bool enAssert) {
     __atomic_store_n(&g_bEnAssert, enAssert, __ATOMIC_RELAXED);
 }
 
-const char* const kSignFile = "/mnt/mtd/sign/Debug.sign";
 // The two lines of the sign file are read from its first bytes only: a first
 // line running longer is cut there, and a second line behind it is not seen.
 const size_t kSignReadMax = 256;
-const char* const kErrorLog = "/mnt/mtd/log/SensorError.log";
 const int kAssertColor = 31;
 
 struct KindInfo {
@@ -74,7 +73,7 @@ void formatRecordf(char (&record)[SNS_LOG_RECORD_MAX], const char* format, ...) 
 void logSiteAnd(const char* tag, const SnsSite& site, const char* second) {
     char record[SNS_LOG_RECORD_MAX];
     TXLogger logger;
-    logger.init(kErrorLog, 10240, 3);
+    logger.init(platform::kErrorLog, 10240, 3);
     formatRecordf(record, "file:%s fun:%s line:%d\n", site.file, site.function, site.line);
     logger.writeLog(tag, record);
     logger.writeLog(tag, second);
@@ -82,7 +81,7 @@ void logSiteAnd(const char* tag, const SnsSite& site, const char* second) {
 
 void logOne(const char* tag, const char* text) {
     TXLogger logger;
-    logger.init(kErrorLog, 10240, 3);
+    logger.init(platform::kErrorLog, 10240, 3);
     logger.writeLog(tag, text);
 }
 
@@ -214,7 +213,7 @@ void updateDebugLevel() {
     // block every report or never end.
     char sign[512];
     struct stat info;
-    if (!platform::resolvePath(kSignFile, sign, sizeof(sign)) || stat(sign, &info) != 0 ||
+    if (!platform::resolvePath(platform::kSignFile, sign, sizeof(sign)) || stat(sign, &info) != 0 ||
         !S_ISREG(info.st_mode)) {
         setDebugGlobals(1, false);
         return;

@@ -65,7 +65,15 @@ constexpr const char* snsBaseName(const char* path) {
     return base;
 }
 
-#define SNS_SITE (SnsSite{snsBaseName(__FILE__), __func__, __LINE__, __PRETTY_FUNCTION__})
+// The source file a report names. The files that together implement one
+// source of the module's documents (the controller, SensorFile) report under
+// that source's name, which operators search for: they define SNS_REPORT_FILE
+// after including this header (see sensor/ControllerPrivate.h).
+#ifndef SNS_REPORT_FILE
+#define SNS_REPORT_FILE snsBaseName(__FILE__)
+#endif
+
+#define SNS_SITE (SnsSite{SNS_REPORT_FILE, __func__, __LINE__, __PRETTY_FUNCTION__})
 
 // The operation a report belongs to. Operators and field tools search the log
 // by operation name, so a check that an operation leaves to one of its
@@ -77,7 +85,7 @@ struct SnsOperation {
     const char* signature;  // full signature, for the abort
 };
 #define SNS_OPERATION (SnsOperation{__func__, __PRETTY_FUNCTION__})
-#define SNS_SITE_FOR(op) (SnsSite{snsBaseName(__FILE__), (op).function, __LINE__, (op).signature})
+#define SNS_SITE_FOR(op) (SnsSite{SNS_REPORT_FILE, (op).function, __LINE__, (op).signature})
 
 // Reports a false condition; returns the condition.
 bool snsAssertCheck(bool bRet, const char* condition, const SnsSite& site);
@@ -155,6 +163,8 @@ void snsPlainPrint(int color, const char* format, ...) __attribute__((format(pri
 #define SNS_ERR(color, ...) SNS_REPORT_AT_(SNS_KIND_ERR, color, SNS_SITE, __VA_ARGS__)
 #define SNS_INFO(color, ...) SNS_REPORT_AT_(SNS_KIND_INFO, color, SNS_SITE, __VA_ARGS__)
 // In a helper, reported under operation op.
+#define SNS_WARN_FOR(op, color, ...) \
+    SNS_REPORT_AT_(SNS_KIND_WARN, color, SNS_SITE_FOR(op), __VA_ARGS__)
 #define SNS_DBG_FOR(op, color, ...) \
     SNS_REPORT_AT_(SNS_KIND_DBG, color, SNS_SITE_FOR(op), __VA_ARGS__)
 #define SNS_ERR_FOR(op, color, ...) \

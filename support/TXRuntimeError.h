@@ -1,19 +1,8 @@
-// The exception of the module's support classes (misuse of a safe pointer).
+// The safe pointer's exception, where hosts have always included it from; it
+// lives with the callable glue in platform/.
 #ifndef SUPPORT_TXRUNTIMEERROR_H
 #define SUPPORT_TXRUNTIMEERROR_H
 
-#include <exception>
-#include <string>
-
-class TXRuntimeError : public std::exception {
-  public:
-    // A null text gives the empty text.
-    explicit TXRuntimeError(const char* text) : m_strText(text ? text : "") {}
-    virtual ~TXRuntimeError() throw() {}
-    virtual const char* what() const throw() { return m_strText.c_str(); }
-
-  private:
-    std::string m_strText;
-};
+#include "platform/TXRuntimeError.h"
 
 #endif

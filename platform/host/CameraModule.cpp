@@ -2,13 +2,14 @@
 
 #include <vector>
 
+#include "platform/CameraPaths.h"
 #include "platform/MachineInfo.h"
 
 ModuleConfigure platform::cameraModuleConfigure(int camera) {
     MachineInfo machine;
-    SystemInfoParser::parseMachineInfo("/mnt/mtd/code/factory_setting/machineinfo.ini", machine);
+    SystemInfoParser::parseMachineInfo(kMachineInfoFile, machine);
     std::vector<ModuleConfigure> modules;
-    ModuleConfigureParser::parse("/hd1/moduleConfig/moduleConfig.xml", machine.getHardwareModel(),
+    ModuleConfigureParser::parse(kModuleConfigFile, machine.getHardwareModel(),
                                  machine.getHardwareCode(), modules);
     for (const ModuleConfigure& module : modules) {
         if (module.getModuleId() == camera) {

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <thread>
 
-#include "support/function.h"
+#include "platform/function.h"
 
 namespace {
 // The GThread whose body runs on this thread, if any.
@@ -89,6 +89,10 @@ bool GThread::stop() {
     return true;
 }
 
-bool GThread::isRunning() const { return m_pImpl->running; }
+bool GThread::isRunning() const {
+    return m_pImpl->running;
+}
 
-int GThread::emptyFun() { return 0; }
+int GThread::emptyFun() {
+    return 0;
+}

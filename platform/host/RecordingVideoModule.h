@@ -9,7 +9,7 @@
 #include "platform/VideoStreamModule.h"
 
 class RecordingVideoModule : public VideoStreamModule {
-public:
+  public:
     struct Notification {
         int channel;
         int key;
@@ -28,7 +28,7 @@ public:
     std::vector<Notification> notifications() const;
     void clearNotifications();
 
-private:
+  private:
     mutable std::mutex m_mutex;
     std::vector<AVStreamParam> m_streams;
     mutable std::vector<Notification> m_notifications;

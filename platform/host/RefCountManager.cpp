@@ -4,13 +4,21 @@ ref_count::ref_count(void* pointer) : m_pPointer(pointer), m_nCount(1) {
     pthread_mutex_init(&m_mutex, nullptr);
 }
 
-ref_count::~ref_count() { pthread_mutex_destroy(&m_mutex); }
+ref_count::~ref_count() {
+    pthread_mutex_destroy(&m_mutex);
+}
 
-int ref_count::lock() { return pthread_mutex_lock(&m_mutex); }
+int ref_count::lock() {
+    return pthread_mutex_lock(&m_mutex);
+}
 
-void ref_count::unLock() { pthread_mutex_unlock(&m_mutex); }
+void ref_count::unLock() {
+    pthread_mutex_unlock(&m_mutex);
+}
 
-void* ref_count::getPointer() const { return m_pPointer; }
+void* ref_count::getPointer() const {
+    return m_pPointer;
+}
 
 // The count is changed only under the counter's lock, held by the caller.
 int ref_count::inc_reference() {
@@ -27,14 +35,18 @@ int ref_count::dec_reference() {
     return m_nCount;
 }
 
-int ref_count::count() const { return m_nCount; }
+int ref_count::count() const {
+    return m_nCount;
+}
 
 void ref_count::rebind(void* pointer) {
     m_pPointer = pointer;
     m_nCount = 1;
 }
 
-RefCountManager::RefCountManager() { pthread_mutex_init(&m_mutex, nullptr); }
+RefCountManager::RefCountManager() {
+    pthread_mutex_init(&m_mutex, nullptr);
+}
 
 RefCountManager* RefCountManager::getInstance() {
     static RefCountManager* instance = new RefCountManager();

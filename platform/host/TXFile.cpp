@@ -31,7 +31,9 @@ const char* fopenMode(int mode) {
 
 TXFile::TXFile() : m_pFile(nullptr) {}
 
-TXFile::~TXFile() { close(); }
+TXFile::~TXFile() {
+    close();
+}
 
 bool TXFile::open(const char* path, int mode) {
     close();
@@ -91,7 +93,9 @@ INT64 TXFile::getLength() {
     return static_cast<INT64>(st.st_size);
 }
 
-FILE* TXFile::getFileHandle() { return m_pFile; }
+FILE* TXFile::getFileHandle() {
+    return m_pFile;
+}
 
 bool TXFile::sync() {
     if (!m_pFile) {

@@ -8,10 +8,18 @@ TXMutex::TXMutex() {
     pthread_mutexattr_destroy(&attr);
 }
 
-TXMutex::~TXMutex() { pthread_mutex_destroy(&m_mutex); }
+TXMutex::~TXMutex() {
+    pthread_mutex_destroy(&m_mutex);
+}
 
-void TXMutex::Lock(const char*, int) { pthread_mutex_lock(&m_mutex); }
+void TXMutex::Lock(const char*, int) {
+    pthread_mutex_lock(&m_mutex);
+}
 
-void TXMutex::Unlock(const char*, int) { pthread_mutex_unlock(&m_mutex); }
+void TXMutex::Unlock(const char*, int) {
+    pthread_mutex_unlock(&m_mutex);
+}
 
-bool TXMutex::TryLock(const char*, int) { return pthread_mutex_trylock(&m_mutex) == 0; }
+bool TXMutex::TryLock(const char*, int) {
+    return pthread_mutex_trylock(&m_mutex) == 0;
+}
