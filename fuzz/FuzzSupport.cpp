@@ -11,6 +11,7 @@
 
 #include "fuzz/FuzzEntries.h"
 #include "platform/HostSeams.h"
+#include "platform/CameraPaths.h"
 #include "platform/MachineInfo.h"
 #include "platform/VideoStreamModule.h"
 #include "platform/ia_sim.h"
@@ -18,8 +19,6 @@
 
 namespace {
 
-const char kMachineInfoFile[] = "/mnt/mtd/code/factory_setting/machineinfo.ini";
-const char kModuleConfigFile[] = "/hd1/moduleConfig/moduleConfig.xml";
 
 std::string g_strScratchBase;
 std::string g_strSandbox;
@@ -189,9 +188,9 @@ void fuzzShutdown() {
 ModuleConfigure sampleModuleConfigure() {
     fuzzSandbox();
     MachineInfo machine;
-    SystemInfoParser::parseMachineInfo(kMachineInfoFile, machine);
+    SystemInfoParser::parseMachineInfo(platform::kMachineInfoFile, machine);
     std::vector<ModuleConfigure> modules;
-    ModuleConfigureParser::parse(kModuleConfigFile, machine.getHardwareModel(),
+    ModuleConfigureParser::parse(platform::kModuleConfigFile, machine.getHardwareModel(),
                                  machine.getHardwareCode(), modules);
     fuzzCheck(!modules.empty(), "the sample disk configures camera 1");
     return modules.front();

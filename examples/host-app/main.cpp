@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/CameraPaths.h"
 #include "platform/MachineInfo.h"
 #include "platform/ModuleConfigure.h"
 #include "platform/VideoStreamModule.h"
@@ -46,9 +47,9 @@ class VideoModule : public VideoStreamModule {
 // the entry with the channel's id, else the first one.
 ModuleConfigure moduleFor(int channel) {
     MachineInfo machine;
-    SystemInfoParser::parseMachineInfo("/mnt/mtd/code/factory_setting/machineinfo.ini", machine);
+    SystemInfoParser::parseMachineInfo(platform::kMachineInfoFile, machine);
     std::vector<ModuleConfigure> modules;
-    ModuleConfigureParser::parse("/hd1/moduleConfig/moduleConfig.xml", machine.getHardwareModel(),
+    ModuleConfigureParser::parse(platform::kModuleConfigFile, machine.getHardwareModel(),
                                  machine.getHardwareCode(), modules);
     for (const ModuleConfigure& module : modules) {
         if (module.getModuleId() == channel) {

@@ -24,13 +24,12 @@
 
 #include "fuzz/FuzzEntries.h"
 #include "fuzz/FuzzSupport.h"
+#include "platform/CameraPaths.h"
 #include "platform/ia_sim.h"
 #include "sensor/SensorFile.h"
 
 namespace {
 
-const char kVersionFile[] = "/mnt/mtd/code/config_file/snsversion.cfg";
-const char kMachineInfoFile[] = "/mnt/mtd/code/factory_setting/machineinfo.ini";
 const int kSchemeFiles = 4;
 const int kSchemeCounts = 18;       // 0 to 17: past the 16 the module allows
 const uint32_t kModuleVersion = 8;  // what the module writes and expects
@@ -46,7 +45,7 @@ const uint32_t kForeignKeys = 0x7f000000;  // foreign keys start above every sty
 const size_t kRecipeRecordsMax = SAVED_RECORDS_MAX + 64;
 
 std::string schemeFile(int scheme) {
-    return "/mnt/mtd/code/config_file/sensor" + std::to_string(scheme) + ".cfg";
+    return platform::schemeFileName(1, scheme);
 }
 
 void placeFile(const std::string& cameraPath, bool present, FuzzInput& input) {
@@ -156,25 +155,25 @@ Records currentSet(ISensorController& controller, int schemes) {
 // read rather than deleted as outdated.
 void placeVersionFile(uint8_t flags, FuzzInput& input) {
     if ((flags & VERSION_FROM_INPUT) != 0) {
-        placeFile(kVersionFile, (flags & VERSION_PRESENT) != 0, input);
+        placeFile(platform::kVersionFile, (flags & VERSION_PRESENT) != 0, input);
     } else if ((flags & VERSION_PRESENT) != 0) {
-        writeSandboxFile(kVersionFile, std::string(reinterpret_cast<const char*>(&kModuleVersion),
+        writeSandboxFile(platform::kVersionFile, std::string(reinterpret_cast<const char*>(&kModuleVersion),
                                                    sizeof(kModuleVersion)));
     } else {
-        removeSandboxFile(kVersionFile);
+        removeSandboxFile(platform::kVersionFile);
     }
 }
 
 // The sample box camera, or the same machine as a licence-plate camera
 // (device type 8, no infrared field in the detail text).
 ModuleConfigure placeMachine(bool licencePlate, int schemes) {
-    std::string machine = sampleDataFile("cameras/box" + std::string(kMachineInfoFile));
+    std::string machine = sampleDataFile("cameras/box" + std::string(platform::kMachineInfoFile));
     std::string::size_type type = machine.find("DeviceType=1\n");
     fuzzCheck(type != std::string::npos, "the sample machine is a box camera");
     if (licencePlate) {
         machine.replace(type, 13, "DeviceType=8\n");
     }
-    writeSandboxFile(kMachineInfoFile, machine);
+    writeSandboxFile(platform::kMachineInfoFile, machine);
 
     char detail[128];
     snprintf(detail, sizeof(detail), "(max_scheme=%d)%s(lensType=1)(lightType=0)(sensor=imx385)",
@@ -193,7 +192,7 @@ const Records& factorySet(ISensorController& controller, const ModuleConfigure& 
     if (known != s_sets.end()) {
         return known->second;
     }
-    writeSandboxFile(kVersionFile, std::string(reinterpret_cast<const char*>(&kModuleVersion),
+    writeSandboxFile(platform::kVersionFile, std::string(reinterpret_cast<const char*>(&kModuleVersion),
                                                sizeof(kModuleVersion)));
     for (int s = 0; s < kSchemeCounts; ++s) {
         removeSandboxFile(schemeFile(s));

@@ -18,12 +18,12 @@
 #include <vector>
 
 #include "EmbeddedData.h"
+#include "platform/CameraPaths.h"
 #include "tools/sample/SampleCamera.h"
 
 namespace {
 
 const char* const kFamilyMark = "/sensorctl.family";
-const char* const kSignFile = "/mnt/mtd/sign/Debug.sign";
 // A root is seeded in "<root>.seeding.<pid>" beside it and renamed into place.
 const char* const kSeeding = ".seeding.";
 const unsigned kRenameExchange = 1u << 1;  // renameat2's RENAME_EXCHANGE
@@ -342,7 +342,7 @@ std::string rootFamily(const std::string& root) {
 }
 
 bool writeSignFile(const std::string& root, const std::string& level, std::string& error) {
-    std::string path = root + kSignFile;
+    std::string path = root + platform::kSignFile;
     if (level == "off") {
         if (unlink(path.c_str()) != 0 && errno != ENOENT) {
             error = "cannot remove " + path;

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "CameraRoot.h"
+#include "platform/CameraPaths.h"
 #include "platform/FsRoot.h"
 #include "platform/MachineInfo.h"
 #include "platform/ModuleConfigure.h"
@@ -14,14 +15,6 @@
 #include "sensor/SensorFile.h"
 
 namespace {
-
-const char* const kConfigDir = "/mnt/mtd/code/config_file/";
-const char* const kMachineInfo = "/mnt/mtd/code/factory_setting/machineinfo.ini";
-const char* const kModuleConfig = "/hd1/moduleConfig/moduleConfig.xml";
-
-std::string schemeFileName(int camera, u32 scheme) {
-    return (camera == 2 ? "sensor-thermal" : "sensor") + std::to_string(scheme) + ".cfg";
-}
 
 // Only a regular file is read: a FIFO in its place would block the check.
 bool readCameraFile(const std::string& cameraPath, std::string& bytes) {
@@ -56,10 +49,11 @@ void checkDuplicates(const std::string& name, const std::vector<KeyVal>& records
     }
 }
 
-void checkSchemeFile(const std::string& name, const std::vector<KeyVal>& set,
+void checkSchemeFile(const std::string& cameraPath, const std::vector<KeyVal>& set,
                      std::vector<std::string>& problems) {
+    std::string name = cameraPath.substr(cameraPath.rfind('/') + 1);
     std::string bytes;
-    if (!readCameraFile(kConfigDir + name, bytes)) {
+    if (!readCameraFile(cameraPath, bytes)) {
         problems.push_back(name + ": missing");
         return;
     }
@@ -84,7 +78,7 @@ void checkSchemeFile(const std::string& name, const std::vector<KeyVal>& set,
 
 void checkVersionFile(std::vector<std::string>& problems) {
     std::string bytes;
-    if (!readCameraFile(std::string(kConfigDir) + "snsversion.cfg", bytes)) {
+    if (!readCameraFile(platform::kVersionFile, bytes)) {
         problems.push_back("snsversion.cfg: missing");
         return;
     }
@@ -101,7 +95,7 @@ void checkVersionFile(std::vector<std::string>& problems) {
 
 void checkMachine(std::vector<std::string>& problems) {
     MachineInfo machine;
-    if (!SystemInfoParser::parseMachineInfo(kMachineInfo, machine)) {
+    if (!SystemInfoParser::parseMachineInfo(platform::kMachineInfoFile, machine)) {
         problems.push_back("machineinfo.ini: missing or unreadable");
         return;
     }
@@ -112,7 +106,7 @@ void checkMachine(std::vector<std::string>& problems) {
         problems.push_back("machineinfo.ini: no HardwareModel");
     }
     std::vector<ModuleConfigure> modules;
-    if (!ModuleConfigureParser::parse(kModuleConfig, machine.getHardwareModel(),
+    if (!ModuleConfigureParser::parse(platform::kModuleConfigFile, machine.getHardwareModel(),
                                       machine.getHardwareCode(), modules)) {
         problems.push_back("moduleConfig.xml: missing or does not parse");
     } else if (modules.empty()) {
@@ -126,7 +120,8 @@ void checkMachine(std::vector<std::string>& problems) {
 std::vector<std::string> checkCameraDisk(const DiskFacts& facts) {
     std::vector<std::string> problems;
     for (u32 s = 0; s < facts.nSchemeSum; ++s) {
-        checkSchemeFile(schemeFileName(facts.nCameraId, s), facts.set, problems);
+        checkSchemeFile(platform::schemeFileName(facts.nCameraId, static_cast<int>(s)), facts.set,
+                        problems);
     }
     checkVersionFile(problems);
     checkMachine(problems);

@@ -11,6 +11,7 @@
 #include "EmbeddedData.h"
 #include "SimProfile.h"
 #include "platform/HostSeams.h"
+#include "platform/CameraPaths.h"
 #include "platform/MachineInfo.h"
 #include "platform/host/CameraModule.h"
 #include "sensor/SensorFile.h"
@@ -113,7 +114,7 @@ bool Session::open(std::string& error) {
     m_pController.reset(new ISensorController());
     m_pController->setChannelID(m_objOptions.camera);
     MachineInfo machine;
-    SystemInfoParser::parseMachineInfo("/mnt/mtd/code/factory_setting/machineinfo.ini", machine);
+    SystemInfoParser::parseMachineInfo(platform::kMachineInfoFile, machine);
     m_nChannel = machine.getDeviceType() == DeviceType::THERMAL_DOUBLE_SENSOR_DEVICE
                      ? 1
                      : m_objOptions.camera - 1;

@@ -15,6 +15,7 @@
 #include "LogLines.h"
 #include "Session.h"
 #include "StyleView.h"
+#include "platform/CameraPaths.h"
 #include "platform/FsRoot.h"
 #include "platform/HostSeams.h"
 #include "platform/TalvexTime.h"
@@ -24,7 +25,6 @@
 
 namespace {
 
-const char* const kConfigDir = "/mnt/mtd/code/config_file/";
 const u32 kListCapacity = 1024;  // more than any set holds
 
 std::string padded(std::string text, size_t width) {
@@ -63,7 +63,7 @@ void dumpFile(Session& s, const Args& a) {
     // A bare name is in the configuration directory; a path is the camera's
     // (under the root) when the root has it, else a file of this machine.
     std::string name = a.text(0);
-    std::string cameraPath = name.find('/') == std::string::npos ? kConfigDir + name : name;
+    std::string cameraPath = name.find('/') == std::string::npos ? platform::kConfigDir + name : name;
     std::string bytes;
     if (!readHostFile(platform::resolvePath(cameraPath), bytes) &&
         (cameraPath != name || !readHostFile(name, bytes))) {
