@@ -10,15 +10,14 @@
 #include <vector>
 
 #include "fuzz/FuzzEntries.h"
-#include "platform/HostSeams.h"
 #include "platform/CameraPaths.h"
+#include "platform/HostSeams.h"
 #include "platform/MachineInfo.h"
 #include "platform/VideoStreamModule.h"
 #include "platform/ia_sim.h"
 #include "tools/sample/SampleCamera.h"
 
 namespace {
-
 
 std::string g_strScratchBase;
 std::string g_strSandbox;

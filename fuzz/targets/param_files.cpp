@@ -157,8 +157,9 @@ void placeVersionFile(uint8_t flags, FuzzInput& input) {
     if ((flags & VERSION_FROM_INPUT) != 0) {
         placeFile(platform::kVersionFile, (flags & VERSION_PRESENT) != 0, input);
     } else if ((flags & VERSION_PRESENT) != 0) {
-        writeSandboxFile(platform::kVersionFile, std::string(reinterpret_cast<const char*>(&kModuleVersion),
-                                                   sizeof(kModuleVersion)));
+        writeSandboxFile(
+            platform::kVersionFile,
+            std::string(reinterpret_cast<const char*>(&kModuleVersion), sizeof(kModuleVersion)));
     } else {
         removeSandboxFile(platform::kVersionFile);
     }
@@ -192,8 +193,9 @@ const Records& factorySet(ISensorController& controller, const ModuleConfigure& 
     if (known != s_sets.end()) {
         return known->second;
     }
-    writeSandboxFile(platform::kVersionFile, std::string(reinterpret_cast<const char*>(&kModuleVersion),
-                                               sizeof(kModuleVersion)));
+    writeSandboxFile(
+        platform::kVersionFile,
+        std::string(reinterpret_cast<const char*>(&kModuleVersion), sizeof(kModuleVersion)));
     for (int s = 0; s < kSchemeCounts; ++s) {
         removeSandboxFile(schemeFile(s));
     }

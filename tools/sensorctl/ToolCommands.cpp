@@ -63,7 +63,8 @@ void dumpFile(Session& s, const Args& a) {
     // A bare name is in the configuration directory; a path is the camera's
     // (under the root) when the root has it, else a file of this machine.
     std::string name = a.text(0);
-    std::string cameraPath = name.find('/') == std::string::npos ? platform::kConfigDir + name : name;
+    std::string cameraPath =
+        name.find('/') == std::string::npos ? platform::kConfigDir + name : name;
     std::string bytes;
     if (!readHostFile(platform::resolvePath(cameraPath), bytes) &&
         (cameraPath != name || !readHostFile(name, bytes))) {
