@@ -6,9 +6,11 @@
 #include <string.h>
 
 #include <functional>
+#include <map>
 #include <regex>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "fixtures/ControllerFixture.h"
 #include "fixtures/Eventually.h"
@@ -21,23 +23,76 @@
 
 namespace {
 
-// Every operation of the module's interface: the only names a report may carry.
-const std::set<std::string> kOperations = {
-    // controller
-    "init", "uinit", "setChannelID", "getSensorType", "getSensorStatus", "setVideoStreamModule",
-    "notifyToVideo", "findFromKeyCmdMap", "sensorThread", "parseSensorParameter", "getParameters",
-    "getAllParameters", "SensorCheck", "setParameters", "setParameter", "getParameter",
-    "setKeyValToCache", "getKeyValFromCache", "isKeyValSame", "getCmdExecStatus", "switch_to",
-    "LPR_switch_to", "setParamScheme", "getParamScheme", "judgeCurScheme", "paramCheck",
-    "setParamMode", "getParamMode", "restore", "restoreAeMode", "resetParameters",
-    "resetToLastParameters", "flush", "doIaCmd", "doIaCmd_User", "doHwdr", "doImageAdjust", "doDIS",
-    "doIaCmd_PanoTuning", "doDNThr", "doDNTime", "doMirror", "doBeaway", "getSensorParamRange",
-    "getUICommonFile", "getUILanguageFile", "getUIStyleFile",
-    // free functions
-    "initSysConf", "uinitSysConf", "getDetailFieldTou32", "getDetailFieldToStr", "mergeStyle",
-    "updateStyleTab", "getDnaStyle", "doDnaStyle", "getDnaValbyCmdId", "getNodebyCmdId",
-    "DeleteNode", "ModifyNodebyCmdId", "style2KeyVal", "getFctData", "getFileLen", "loadFromFile",
-    "saveToFile", "keyValFromFile", "keyValToFile", "getVersion", "setVersion", "keyval_correct"};
+// Every operation of the module's interface: the only names a report may
+// carry, each with the one source it reports under, whichever file of that
+// source holds the check (operators search the log by both).
+const char* const kControllerOperations[] = {"init",
+                                             "uinit",
+                                             "setChannelID",
+                                             "getSensorType",
+                                             "getSensorStatus",
+                                             "setVideoStreamModule",
+                                             "notifyToVideo",
+                                             "findFromKeyCmdMap",
+                                             "sensorThread",
+                                             "parseSensorParameter",
+                                             "getParameters",
+                                             "getAllParameters",
+                                             "SensorCheck",
+                                             "setParameters",
+                                             "setParameter",
+                                             "getParameter",
+                                             "setKeyValToCache",
+                                             "getKeyValFromCache",
+                                             "isKeyValSame",
+                                             "getCmdExecStatus",
+                                             "switch_to",
+                                             "LPR_switch_to",
+                                             "setParamScheme",
+                                             "getParamScheme",
+                                             "judgeCurScheme",
+                                             "paramCheck",
+                                             "setParamMode",
+                                             "getParamMode",
+                                             "restore",
+                                             "restoreAeMode",
+                                             "resetParameters",
+                                             "resetToLastParameters",
+                                             "flush",
+                                             "doIaCmd",
+                                             "doIaCmd_User",
+                                             "doHwdr",
+                                             "doImageAdjust",
+                                             "doDIS",
+                                             "doIaCmd_PanoTuning",
+                                             "doDNThr",
+                                             "doDNTime",
+                                             "doMirror",
+                                             "doBeaway",
+                                             "getSensorParamRange",
+                                             "getUICommonFile",
+                                             "getUILanguageFile",
+                                             "getUIStyleFile"};
+const char* const kSensorFileFunctions[] = {
+    "getDetailFieldTou32", "getDetailFieldToStr", "mergeStyle",       "updateStyleTab",
+    "getDnaStyle",         "doDnaStyle",          "getDnaValbyCmdId", "getNodebyCmdId",
+    "DeleteNode",          "ModifyNodebyCmdId",   "style2KeyVal",     "getFctData",
+    "getFileLen",          "loadFromFile",        "saveToFile",       "keyValFromFile",
+    "keyValToFile",        "getVersion",          "setVersion"};
+
+std::map<std::string, std::string> operationSources() {
+    std::map<std::string, std::string> sources = {{"initSysConf", "sensor.cpp"},
+                                                  {"uinitSysConf", "sensor.cpp"},
+                                                  {"keyval_correct", "SensorKeyVal.cpp"}};
+    for (const char* name : kControllerOperations) {
+        sources[name] = "ISensorController.cpp";
+    }
+    for (const char* name : kSensorFileFunctions) {
+        sources[name] = "SensorFile.cpp";
+    }
+    return sources;
+}
+const std::map<std::string, std::string> kOperations = operationSources();
 
 // The names in the "fun:NAME line:" frames of a text.
 std::set<std::string> reportingFunctions(const std::string& text) {
@@ -47,6 +102,20 @@ std::set<std::string> reportingFunctions(const std::string& text) {
         names.insert((*it)[1]);
     }
     return names;
+}
+
+// Each "file:SOURCE fun:NAME line:" frame of a text whose source is not the
+// one its operation reports under.
+std::vector<std::string> misplacedFrames(const std::string& text) {
+    static const std::regex frame("file:(\\S+) fun:(\\S+) line:");
+    std::vector<std::string> wrong;
+    for (std::sregex_iterator it(text.begin(), text.end(), frame), end; it != end; ++it) {
+        auto source = kOperations.find((*it)[2]);
+        if (source == kOperations.end() || source->second != (*it)[1]) {
+            wrong.push_back((*it)[0]);
+        }
+    }
+    return wrong;
 }
 
 std::string styleMergedBy(const char* detail, const char* style, const char* diversity) {
@@ -203,6 +272,7 @@ TEST_P(ReportNameTest, ReportsNameTheirOperation) {
         for (const std::string& function : reportingFunctions(text)) {
             EXPECT_EQ(1u, kOperations.count(function)) << "fun:" << function << "\n" << text;
         }
+        EXPECT_EQ(std::vector<std::string>(), misplacedFrames(text)) << text;
     }
     // The report that shows the case's text carries the operation's name.
     size_t at = out.find(c.text);
