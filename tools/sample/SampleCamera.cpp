@@ -56,19 +56,7 @@ bool readRegularFile(const std::string& path, std::string& bytes) {
 
 bool writeWholeFile(const std::string& path, const std::string& bytes) {
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return false;
-    }
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += static_cast<size_t>(n);
-        } else if (n == 0 || errno != EINTR) {
-            break;
-        }
-    }
-    return close(fd) == 0 && done == bytes.size();
+    return fd >= 0 && writeAndClose(fd, bytes);
 }
 
 // Adds the regular files below dataDir/relative, by their path under dataDir.
@@ -178,4 +166,17 @@ bool seedSampleCamera(const std::vector<SampleFile>& files, const std::string& f
         }
     }
     return true;
+}
+
+bool writeAndClose(int fd, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+        } else if (n == 0 || errno != EINTR) {
+            break;
+        }
+    }
+    return close(fd) == 0 && done == bytes.size();
 }

@@ -35,4 +35,8 @@ std::string sampleCameraPlace(const std::string& dataPath, const std::string& fa
 bool seedSampleCamera(const std::vector<SampleFile>& files, const std::string& family,
                       const std::string& root, std::string& error);
 
+// Writes every byte to the open descriptor (short writes and interruptions
+// resumed) and closes it; true when all were written and the close succeeded.
+bool writeAndClose(int fd, const std::string& bytes);
+
 #endif

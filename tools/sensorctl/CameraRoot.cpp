@@ -251,19 +251,7 @@ bool writeHostFile(const std::string& path, const std::string& bytes) {
     std::string temporary = path + ".tmp." + std::to_string(getpid());
     unlink(temporary.c_str());
     int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return false;
-    }
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0 && errno != EINTR) {
-            break;
-        }
-        done += n > 0 ? static_cast<size_t>(n) : 0;
-    }
-    bool written = close(fd) == 0 && done == bytes.size();
-    if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
+    if (fd < 0 || !writeAndClose(fd, bytes) || rename(temporary.c_str(), path.c_str()) != 0) {
         unlink(temporary.c_str());
         return false;
     }
