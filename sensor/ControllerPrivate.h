@@ -28,7 +28,7 @@
 #undef SNS_REPORT_FILE
 #define SNS_REPORT_FILE "ISensorController.cpp"
 
-// --- all files ----------------------------------------------------------------
+// --- every file: the host's hold of the lock ----------------------------------
 
 // A host operation's hold of the controller's mutex; a tick waiting for the
 // mutex goes first.
@@ -38,6 +38,8 @@
 
 namespace sensor_controller {
 
+// --- ISensorController.cpp, ControllerPipeline.cpp: the rows' layout -----------
+
 // The rows of the key/value block: row s < nSchemeSum is the user set of
 // scheme s, row nSchemeSum the factory set. Each row has room for
 // FACTORY_KEYVAL_CAPACITY records, of which the first m_nKeyValSum are used;
@@ -46,6 +48,8 @@ const u32 kRowRoom = FACTORY_KEYVAL_CAPACITY;
 inline size_t recordSlot(u32 p_nRow, u32 p_nRecord) {
     return static_cast<size_t>(p_nRow) * kRowRoom + p_nRecord;
 }
+
+// --- the files that search a set -----------------------------------------------
 
 // The position of the first record of key in the set, or -1.
 inline int findInSet(const KeyVal* set, u32 count, u32 key) {
@@ -57,6 +61,8 @@ inline int findInSet(const KeyVal* set, u32 count, u32 key) {
     return -1;
 }
 
+// --- ControllerHandlers.cpp, ControllerDayNight.cpp: a handler's value ---------
+
 // The first word of a handler's value (a value or the first field of a record).
 inline int32_t wordAt(const void* p_pVal) {
     int32_t word = 0;
@@ -65,12 +71,6 @@ inline int32_t wordAt(const void* p_pVal) {
     }
     return word;
 }
-
-// --- ISensorController.cpp, ControllerRestore.cpp ------------------------------
-
-// The machine information's device type of the double camera, whose second
-// sensor is thermal.
-const int kThermalDoubleSensor = 13;
 
 }  // namespace sensor_controller
 

@@ -14,6 +14,10 @@ using namespace sensor_controller;
 
 namespace {
 
+// The machine information's device type of the double camera, whose second
+// sensor is thermal.
+const int kThermalDoubleSensor = 13;
+
 // Defaults of scheme 1 on a licence-plate camera.
 const KeyVal kLprNightDefaults[] = {{KEY_DN_MODE, 0},
                                     {KEY_MAX_SHUTTER, 18},
