@@ -12,8 +12,8 @@
 #include "fuzz/FuzzEntries.h"
 #include "platform/CameraPaths.h"
 #include "platform/HostSeams.h"
-#include "platform/MachineInfo.h"
 #include "platform/VideoStreamModule.h"
+#include "platform/host/CameraModule.h"
 #include "platform/ia_sim.h"
 #include "tools/sample/SampleCamera.h"
 
@@ -25,34 +25,9 @@ ISensorController* g_pController = nullptr;
 bool g_bControllerInitialised = false;
 const VideoStreamModule g_objVideo;  // answers no streams and success
 
-void makeDirs(const std::string& path) {
-    for (std::string::size_type at = 1; at <= path.size(); ++at) {
-        if (at == path.size() || path[at] == '/') {
-            mkdir(path.substr(0, at).c_str(), 0755);
-        }
-    }
-}
-
 bool writeHostFile(const std::string& path, const std::string& bytes) {
     makeDirs(path.substr(0, path.find_last_of('/')));
-    FILE* file = fopen(path.c_str(), "wb");
-    if (!file) {
-        return false;
-    }
-    bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return fclose(file) == 0 && written;
-}
-
-std::string readHostFile(const std::string& path) {
-    std::string bytes;
-    if (FILE* file = fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof(buffer), file)) > 0;) {
-            bytes.append(buffer, n);
-        }
-        fclose(file);
-    }
-    return bytes;
+    return writeWholeFile(path, bytes);
 }
 
 int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
@@ -162,7 +137,9 @@ void removeSandboxFile(const std::string& cameraPath) {
 }
 
 std::string sampleDataFile(const std::string& relativePath) {
-    return readHostFile(SENSOR_DATA_DIR "/" + relativePath);
+    std::string bytes;
+    readRegularFile(SENSOR_DATA_DIR "/" + relativePath, bytes);
+    return bytes;
 }
 
 void setFuzzScratchBase(const std::string& directory) {
@@ -186,13 +163,9 @@ void fuzzShutdown() {
 
 ModuleConfigure sampleModuleConfigure() {
     fuzzSandbox();
-    MachineInfo machine;
-    SystemInfoParser::parseMachineInfo(platform::kMachineInfoFile, machine);
-    std::vector<ModuleConfigure> modules;
-    ModuleConfigureParser::parse(platform::kModuleConfigFile, machine.getHardwareModel(),
-                                 machine.getHardwareCode(), modules);
-    fuzzCheck(!modules.empty(), "the sample disk configures camera 1");
-    return modules.front();
+    ModuleConfigure module = platform::cameraModuleConfigure(1);
+    fuzzCheck(module.getModuleId() == 1, "the sample disk configures camera 1");
+    return module;
 }
 
 ISensorController& sharedController(bool initialised) {

@@ -6,9 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
-#include <string>
-#include <vector>
+#include <iterator>
+#include <map>
 
 #include "fixtures/DirEntries.h"
 #include "fixtures/Reports.h"
@@ -19,166 +18,68 @@
 
 namespace {
 
-struct FuzzTarget {
-    std::string name;
-    int (*entry)(const uint8_t*, size_t);
-};
+// clang-format off
+const std::map<std::string, int (*)(const uint8_t*, size_t)> kTargets = {
+    {"keyval_text", fuzzKeyvalText}, {"key_lists", fuzzKeyLists}, {"detail_text", fuzzDetailText},
+    {"set_parameters", fuzzSetParameters}, {"style_merge", fuzzStyleMerge},
+    {"param_files", fuzzParamFiles}, {"dynamic_style", fuzzDynamicStyle}};
+// clang-format on
 
-const FuzzTarget kTargets[] = {
-    {"keyval_text", fuzzKeyvalText}, {"set_parameters", fuzzSetParameters},
-    {"key_lists", fuzzKeyLists},     {"detail_text", fuzzDetailText},
-    {"style_merge", fuzzStyleMerge}, {"dynamic_style", fuzzDynamicStyle},
-    {"param_files", fuzzParamFiles},
-};
-
-std::string fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void PrintTo(const FuzzTarget& target, std::ostream* os) {
-    *os << target.name;
-}
-
-bool isKnownTarget(const std::string& name) {
-    for (const FuzzTarget& target : kTargets) {
-        if (target.name == name) {
-            return true;
-        }
-    }
-    return false;
-}
-
-class FuzzRegressions : public testing::TestWithParam<FuzzTarget> {
-  protected:
-    void SetUp() override {
+// Each target keeps seeds.
+TEST(FuzzRegressions, SeedsAndKeptInputsRunClean) {
+    for (const auto& target : kTargets) {
         iasim::reset();
-        m_strScratch = makeSandboxDirectory("fuzz-" + GetParam().name + "-");
-        setFuzzScratchBase(m_strScratch);
-    }
-    void TearDown() override {
+        const std::string scratch = makeSandboxDirectory("fuzz-" + target.first + "-");
+        setFuzzScratchBase(scratch);
+        for (const std::string kind : {"corpus", "regressions"}) {
+            const std::string dir = std::string(SENSOR_FUZZ_DIR) + "/" + kind + "/" + target.first;
+            EXPECT_TRUE(kind == "regressions" || !dirEntries(dir).empty()) << target.first;
+            for (const std::string& name : dirEntries(dir)) {
+                std::ifstream in(dir + "/" + name, std::ios::binary);
+                const std::string input{std::istreambuf_iterator<char>(in), {}};
+                const uint8_t* data = reinterpret_cast<const uint8_t*>(input.data());
+                int result = -1;
+                stdoutOf([&] { result = target.second(data, input.size()); });
+                EXPECT_EQ(0, result) << kind << "/" << target.first << "/" << name;
+            }
+        }
         stdoutOf([] { fuzzShutdown(); });
         setFuzzScratchBase("");
-        removeTree(m_strScratch);
-    }
-
-    // Runs every file of <fuzz>/<kind>/<target>; the number of files run.
-    size_t runAll(const std::string& kind) {
-        std::string dir = std::string(SENSOR_FUZZ_DIR) + "/" + kind + "/" + GetParam().name;
-        size_t count = 0;
-        for (const std::string& name : dirEntries(dir)) {
-            std::string bytes = fileBytes(dir + "/" + name);
-            int result = -1;
-            stdoutOf([&] {
-                result =
-                    GetParam().entry(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-            });
-            EXPECT_EQ(0, result) << kind << "/" << GetParam().name << "/" << name;
-            ++count;
-        }
-        return count;
-    }
-
-    std::string m_strScratch;
-};
-
-TEST_P(FuzzRegressions, SeedsAndKeptInputsRunClean) {
-    EXPECT_GT(runAll("corpus"), 0u) << "a target keeps seeds";
-    runAll("regressions");
-}
-
-INSTANTIATE_TEST_SUITE_P(Targets, FuzzRegressions, testing::ValuesIn(kTargets), CaseName());
-
-TEST(FuzzInputDirectories, NameKnownTargets) {
-    for (const char* kind : {"corpus", "regressions"}) {
-        std::vector<std::string> names = dirEntries(std::string(SENSOR_FUZZ_DIR) + "/" + kind);
-        EXPECT_FALSE(std::string(kind) == "corpus" && names.empty());
-        for (const std::string& name : names) {
-            EXPECT_TRUE(isKnownTarget(name)) << kind << "/" << name;
-        }
+        removeTree(scratch);
     }
 }
-
-// --- style text checks --------------------------------------------------------
 
 // levels elements, each holding the next; the innermost holds inner.
 std::string around(int levels, const std::string& inner) {
-    std::string text;
-    for (int i = 0; i < levels; ++i) {
-        text += "<a>";
-    }
-    text += inner;
-    for (int i = 0; i < levels; ++i) {
-        text += "</a>";
-    }
-    return text;
+    std::string open, close;
+    for (int i = 0; i < levels; ++i) open += "<a>", close += "</a>";
+    return open + inner + close;
 }
 
-std::string unclosed(int levels) {
-    std::string text;
-    for (int i = 0; i < levels; ++i) {
-        text += "<a>";
-    }
-    return text;
-}
-
-struct TextCase {
-    std::string name;
-    std::string text;
-    bool loads;
-};
-
-void PrintTo(const TextCase& textCase, std::ostream* os) {
-    *os << textCase.name;
-}
-
-class StyleTextChecks : public testing::TestWithParam<TextCase> {};
-
-TEST_P(StyleTextChecks, LoadOnlyWhatTheParserCanTake) {
-    StyleDocument doc;
-    EXPECT_EQ(GetParam().loads, doc.LoadMem(GetParam().text.c_str(), TIXML_ENCODING_UTF8));
-    EXPECT_EQ(GetParam().loads, doc.RootElement() != nullptr);
-}
-
-const int kMax = STYLE_NESTING_MAX;
-const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, StyleTextChecks,
-    testing::Values(TextCase{"NestedToTheBound", kDeclaration + around(kMax, ""), true},
-                    TextCase{"NestedPastTheBound", kDeclaration + around(kMax + 1, ""), false},
-                    TextCase{"NestedPastTheStack", unclosed(100000), false},
-                    TextCase{"EmptyElementAtTheBound", around(kMax - 1, "<b x='/'/>"), true},
-                    TextCase{"EmptyElementPastTheBound", around(kMax, "<b/>"), false},
-                    // Markup inside quoted values, comments and CDATA opens nothing.
-                    TextCase{"HiddenMarkupOpensNothing",
-                             "<r x=\"" + unclosed(kMax) + "\"><!--" + unclosed(kMax) +
-                                 "--><![CDATA[" + unclosed(kMax) + "]]></r>",
-                             true},
-                    // Only the version, encoding and standalone values of the declaration
-                    // are quoted for the parser; any other quote ends nothing.
-                    TextCase{"DeclarationEndsAtItsBracket", "<?xml bogus=\"><r/>", true},
-                    TextCase{"DeclarationBogusQuoteHidesNoLevels",
-                             "<?xml bogus=\">" + around(kMax + 1, ""), false},
-                    TextCase{"DeclarationVersionHidesNoLevels",
-                             "<?xml version=\"><!--\"?>" + around(kMax + 1, ""), false},
-                    TextCase{"WholeMultiByteCharacters", "<r label=\"\xC3\xA9t\xE2\x82\xAC\"/>",
-                             true},
-                    TextCase{"MultiByteCharacterCutAtTheEnd", "<r label=\"x\">\xE2\x82", false},
-                    TextCase{"MultiByteCharacterCutBeforeMarkup", "<r>\xE2</r>", false}),
-    CaseName());
-
-// The sample documents of every device family still load.
-TEST(StyleTextChecks, SampleDocumentsLoad) {
-    const std::string dir = std::string(SENSOR_DATA_DIR) + "/hd1/moduleConfig/sensorConfig/";
-    for (const char* name :
-         {"style/Style.xml", "style/Style_dome.xml", "style/Style_Thermal.xml",
-          "styleDiversity/StyleDiversity.xml", "styleDiversity/StyleDiversity_dome.xml",
-          "styleDiversity/StyleDiversity_Thermal.xml"}) {
+// The text checks the style parser is given before it sees a text refuse
+// nesting deeper than it can take and cut characters.
+TEST(StyleTextChecks, LoadOnlyWhatTheParserCanTake) {
+    const int kMax = STYLE_NESTING_MAX;
+    const std::string open = around(kMax, "").substr(0, 3 * kMax),
+                      decl = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    // clang-format off
+    const struct { std::string text; bool loads; } cases[] = {
+        {decl + around(kMax, ""), true}, {decl + around(kMax + 1, ""), false},
+        {around(100000, "").substr(0, 300000), false}, {around(kMax - 1, "<b x='/'/>"), true}, {around(kMax, "<b/>"), false},
+        // Markup inside quoted values, comments and CDATA opens nothing.
+        {"<r x=\"" + open + "\"><!--" + open + "--><![CDATA[" + open + "]]></r>", true},
+        // Only the version, encoding and standalone values of the declaration
+        // are quoted for the parser; any other quote ends nothing.
+        {"<?xml bogus=\"><r/>", true}, {"<?xml bogus=\">" + around(kMax + 1, ""), false},
+        {"<?xml version=\"><!--\"?>" + around(kMax + 1, ""), false},
+        // Multi-byte characters: whole, cut at the end, cut before markup.
+        {"<r label=\"\xC3\xA9t\xE2\x82\xAC\"/>", true}, {"<r label=\"x\">\xE2\x82", false}, {"<r>\xE2</r>", false}};
+    // clang-format on
+    for (const auto& c : cases) {
         StyleDocument doc;
-        EXPECT_TRUE(doc.LoadMem(fileBytes(dir + name).c_str(), TIXML_ENCODING_UTF8)) << name;
+        const bool loaded = doc.LoadMem(c.text.c_str(), TIXML_ENCODING_UTF8);
+        EXPECT_TRUE(loaded == c.loads && (doc.RootElement() != nullptr) == c.loads)
+            << c.text.substr(0, 60);
     }
 }
 

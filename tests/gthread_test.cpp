@@ -1,114 +1,93 @@
 // The base library's thread as the controller drives it: a function<int> body
-// called again and again between start() and stop(), with two hooks.
+// called again and again between start() and stop(), with two hooks; and the
+// callable glue beneath it: shared callables behind a counted safe pointer.
 #include "platform/GThread.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "fixtures/Eventually.h"
+#include "platform/RefCountManager.h"
+#include "support/TXRuntimeError.h"
 #include "support/function.h"
 
 namespace {
 
-// Counts what the thread does and records on which thread; the ids are read
-// after stop() has joined it. A body given a thread to stop stops it once.
-class GThreadTest : public ::testing::Test {
-  protected:
-    int body() {
-        m_bodyThread = std::this_thread::get_id();
-        m_bInside = true;
-        ++m_nCalls;
-        std::this_thread::sleep_for(std::chrono::microseconds(50));
-        if (m_pStopFromBody && m_nSelfStopResult < 0) {
-            m_nCallsAtSelfStop = m_nCalls.load();
-            m_nSelfStopResult = m_pStopFromBody->stop() ? 1 : 0;
-        }
-        m_bInside = false;
-        return 0;
-    }
-    int onStart() {
-        m_startThread = std::this_thread::get_id();
-        ++m_nStarts;
-        return 0;
-    }
-    int onStop() {
-        m_stopThread = std::this_thread::get_id();
-        ++m_nStops;
-        return 0;
-    }
+// The hooks and the body record what ran where; the ids are read after stop()
+// has joined the thread. At call stopAt the body stops its own thread.
+TEST(GThreadTest, StartsStopsAndStartsAgainAfterTheBodyStoppedIt) {
+    static std::atomic<int> calls, starts, stops, stopAt, selfStop;
+    static std::thread::id body, start;
+    static GThread* self = nullptr;
+    calls = starts = stops = 0, stopAt = selfStop = -1;
+    std::unique_ptr<GThread> thread(
+        new GThread(function<int>(+[] {
+                        body = std::this_thread::get_id();
+                        if (++calls == stopAt)
+                            selfStop = self->stop() ? 1 : 0;
+                        return 0;
+                    }),
+                    "SensorThread",
+                    function<int>(+[] { return (start = std::this_thread::get_id(), ++starts); }),
+                    function<int>(+[] { return ++stops; })));
+    self = thread.get();
+    EXPECT_TRUE(thread->stop()) << "a never started thread stops without hooks";
+    ASSERT_TRUE(thread->start() && thread->start()) << "start() when running is true";
+    ASSERT_TRUE(eventually([] { return calls > 3; }));
+    ASSERT_TRUE(thread->stop() && !thread->isRunning());
+    const int stoppedAt = calls;
+    EXPECT_TRUE(starts == 1 && stops == 1 && body == start && body != std::this_thread::get_id());
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(stoppedAt, calls.load()) << "the body ran after the thread stopped";
+    // Once found: a thread that ended itself could not be started again.
+    stopAt = stoppedAt + 2;
+    ASSERT_TRUE(thread->start());
+    // stop() from the body is refused, yet ends the thread.
+    EXPECT_TRUE(eventually([&thread] { return selfStop == 0 && !thread->isRunning(); }));
+    ASSERT_TRUE(stops == 2 && thread->start());
+    EXPECT_TRUE(eventually([stoppedAt] { return calls > stoppedAt + 5; }));
+    thread.reset();  // destroying a running thread stops it
+    EXPECT_TRUE(starts == 3 && stops == 3) << starts << " " << stops;
+}
 
-    bool bodyRunsMoreThan(int calls) {
-        return eventually([this, calls] { return m_nCalls > calls; });
-    }
-    // After a stop the body neither runs nor is called again.
-    void expectQuiet() {
-        int calls = m_nCalls;
-        EXPECT_FALSE(m_bInside.load());
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        EXPECT_EQ(calls, m_nCalls.load()) << "the body ran after the thread stopped";
-    }
+typedef SafePointer<function_obj_base<int> > CallablePointer;
 
-    std::atomic<int> m_nCalls{0}, m_nStarts{0}, m_nStops{0};
-    std::atomic<bool> m_bInside{false};
-    std::thread::id m_bodyThread, m_startThread, m_stopThread;
-    GThread* m_pStopFromBody = nullptr;
-    std::atomic<int> m_nSelfStopResult{-1}, m_nCallsAtSelfStop{0};
-    // Last: it goes first, while what its body touches is still there.
-    std::unique_ptr<GThread> m_pThread{
-        new GThread(function<int>(bind_funcobj(&GThreadTest::body, this)), "SensorThread",
-                    function<int>(bind_funcobj(&GThreadTest::onStart, this)),
-                    function<int>(bind_funcobj(&GThreadTest::onStop, this)))};
+TEST(CallableGlueTest, AnEmptyCallablePrintsOneReportLineAndThrowsIt) {
+    testing::internal::CaptureStdout();
+    EXPECT_THROW(CallablePointer pointer(nullptr), TXRuntimeError);
+    EXPECT_EQ("SafePointer Report:17function_obj_baseIiE Construct from NULL original pointer\n",
+              testing::internal::GetCapturedStdout());
+}
+
+// A callable that counts its own deletions.
+struct CountedCallable : function_obj_base<int> {
+    explicit CountedCallable(std::atomic<int>* deaths) : m_pDeaths(deaths) {}
+    ~CountedCallable() override { ++*m_pDeaths; }
+    int operator()() override { return 7; }
+    std::atomic<int>* m_pDeaths;
 };
 
-}  // namespace
-
-TEST_F(GThreadTest, EachCycleRunsTheBodyRepeatedlyAndEachHookOnceOnTheThread) {
-    for (int cycle = 1; cycle <= 2; ++cycle) {
-        ASSERT_TRUE(m_pThread->start());
-        EXPECT_TRUE(m_pThread->start()) << "a running thread answers start() with true";
-        ASSERT_TRUE(bodyRunsMoreThan(m_nCalls + 3));
-        ASSERT_TRUE(m_pThread->stop());
-        expectQuiet();
-        EXPECT_FALSE(m_pThread->isRunning());
-        EXPECT_EQ(cycle, m_nStarts.load());
-        EXPECT_EQ(cycle, m_nStops.load());
-        EXPECT_NE(std::this_thread::get_id(), m_bodyThread);
-        EXPECT_EQ(m_bodyThread, m_startThread);
-        EXPECT_EQ(m_bodyThread, m_stopThread);
+// Once found: the last copy deleted the callable before handing its counter
+// back, so a new callable at the same address could meet the dying counter.
+TEST(CallableGlueTest, CopiesDestroyedConcurrentlyDeleteTheCallableOnceAndHandBackItsCounter) {
+    const int live = RefCountManager::getInstance()->liveCounters();
+    for (int round = 0; round < 20; ++round) {
+        std::atomic<int> deaths(0), go(0);
+        std::vector<std::thread> threads;
+        {
+            CallablePointer shared(new CountedCallable(&deaths));
+            for (int i = 0; i < 8; ++i)
+                threads.emplace_back([shared, &go] { eventually([&go] { return go == 1; }); });
+        }
+        go = 1;  // the copies in the threads are now the only ones
+        for (std::thread& thread : threads) thread.join();
+        EXPECT_TRUE(deaths == 1 && RefCountManager::getInstance()->liveCounters() == live) << round;
     }
 }
 
-TEST_F(GThreadTest, StopOfANeverStartedThreadSucceedsWithoutHooks) {
-    EXPECT_TRUE(m_pThread->stop());
-    EXPECT_EQ(0, m_nStarts + m_nStops + m_nCalls);
-}
-
-TEST_F(GThreadTest, StopFromTheBodyIsRefusedYetEndsTheThread) {
-    m_pStopFromBody = m_pThread.get();
-    ASSERT_TRUE(m_pThread->start());
-    EXPECT_TRUE(eventually([this] { return m_nSelfStopResult >= 0; }))
-        << "stop() from the body did not return";
-    EXPECT_EQ(0, m_nSelfStopResult.load());
-    EXPECT_TRUE(eventually([this] { return !m_pThread->isRunning(); }));
-    EXPECT_EQ(m_nCallsAtSelfStop.load(), m_nCalls.load());
-    EXPECT_EQ(1, m_nStops.load());
-
-    int calls = m_nCalls;
-    ASSERT_TRUE(m_pThread->start()) << "a thread that ended itself can be started again";
-    EXPECT_TRUE(bodyRunsMoreThan(calls));
-    EXPECT_TRUE(m_pThread->stop());
-    EXPECT_EQ(2, m_nStops.load());
-}
-
-TEST_F(GThreadTest, DestroyingARunningThreadStopsIt) {
-    ASSERT_TRUE(m_pThread->start());
-    ASSERT_TRUE(bodyRunsMoreThan(0));
-    m_pThread.reset();
-    EXPECT_EQ(1, m_nStops.load());
-    expectQuiet();
-}
+}  // namespace

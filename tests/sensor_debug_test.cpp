@@ -1,16 +1,8 @@
 // The assertion and debug log as an operator sees it: bytes on standard
 // output and records of the error log, steered by the sign file.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <atomic>
-#include <string>
-#include <thread>
-#include <vector>
-
-#include "fixtures/Eventually.h"
 #include "fixtures/Reports.h"
 #include "fixtures/SandboxRoot.h"
 #include "fixtures/Watchdog.h"
@@ -26,190 +18,109 @@ std::string site(const std::string& kind, int line) {
            "] file:sensor_debug_test.cpp fun:TestBody line:" + std::to_string(line);
 }
 
-class SensorDebugTest : public SandboxRoot {
-  protected:
+struct SensorDebugTest : SandboxRoot {
     Records logged() const { return logRecords(readFile(kErrorLog)); }
 };
 
+// The sign text, or what stands at its path ("|none", "|fifo", "|dir"),
+// then the level and abort switch it gives. Only a regular file counts, and
+// reading no other thing blocks: a FIFO without a writer would block its
+// reader (the watchdog ends a test that blocks). Of a sign file of megabytes only the first bytes
+// are read: a first line longer than those hides the second.
 TEST_F(SensorDebugTest, SignFileSetsLevelAndAbortSwitch) {
-    // The sign text (null: no file), then the level and abort switch it gives.
-    const struct {
-        const char* sign;
-        int level;
-        bool abort;
-    } cases[] = {{nullptr, 1, false},   {"", 1, false},           {"6\n1\n", 6, true},
-                 {"\n1\n", 1, true},    {"6", 6, false},          {"6\n", 6, false},
-                 {"-1\n1\n", -1, true}, {"7\r\n0\r\n", 7, false}, {"abc\n2\n", 0, true}};
+    const std::string sign = hostPath("/mnt/mtd/sign/Debug.sign"), bulk(4 << 20, 'x');
+    const char* p = sign.c_str();
+    // clang-format off
+    const struct { std::string sign; int level; bool abort; } cases[] = {
+        {"", 1, false}, {"6\n1\n", 6, true}, {"\n1\n", 1, true}, {"6", 6, false}, {"-1\n1\n", -1, true},
+        {"7\r\n0\r\n", 7, false}, {"abc\n2\n", 0, true}, {"7" + bulk + "\n1\n", 7, false},
+        {"5\r\n1\n" + bulk, 5, true}, {"|fifo", 1, false}, {"|dir", 1, false}, {"|none", 1, false}};
+    // clang-format on
+    Watchdog watchdog(60, "reading the sign files");
     for (const auto& c : cases) {
-        if (c.sign) {
-            setSign(c.sign);
-        }
-        g_nDebugLevel = 42;
-        g_bEnAssert = !c.abort;
-        updateDebugLevel();
-        EXPECT_EQ(c.level, g_nDebugLevel) << c.sign;
-        EXPECT_EQ(c.abort, g_bEnAssert) << c.sign;
+        SCOPED_TRACE(c.sign.substr(0, 8));
+        // The texts come first, each overwriting the last; the rest replace what stands there.
+        c.sign[0] != '|' ? setSign(c.sign) : removeTree(sign);
+        ASSERT_EQ(0, c.sign == "|fifo" ? mkfifo(p, 0644) : c.sign == "|dir" ? mkdir(p, 0755) : 0);
+        g_nDebugLevel = 42, g_bEnAssert = !c.abort;
+        updateDebugLevel();  // a reader that blocks fails the test by the watchdog
+        EXPECT_EQ(std::make_pair(c.level, c.abort), std::make_pair(g_nDebugLevel, g_bEnAssert));
     }
 }
 
-// Something else than a file at the sign path is read as no file, and reading
-// it blocks no report: a FIFO without a writer would block its reader.
-TEST_F(SensorDebugTest, SignPathHoldingNoRegularFileCountsAsAbsent) {
-    const std::string sign = hostPath("/mnt/mtd/sign/Debug.sign");
-    const struct {
-        const char* what;
-        bool (*make)(const std::string& path);
-    } cases[] = {
-        {"fifo", [](const std::string& path) { return mkfifo(path.c_str(), 0644) == 0; }},
-        {"directory", [](const std::string& path) { return mkdir(path.c_str(), 0755) == 0; }},
-        {"device", [](const std::string& path) { return symlink("/dev/null", path.c_str()) == 0; }},
-    };
-    setSign("6\n1\n");
-    for (const auto& c : cases) {
-        removeTree(sign);
-        ASSERT_TRUE(c.make(sign)) << c.what;
-        g_nDebugLevel = 42;
-        g_bEnAssert = true;
-        Watchdog watchdog(10, std::string("reading a sign ") + c.what);
-        std::atomic<bool> done(false);
-        std::thread reader([&done] {
-            updateDebugLevel();
-            done = true;
-        });
-        bool returned = eventually([&done] { return done.load(); });
-        if (!returned) {  // a writer that comes and goes releases a blocked reader
-            int fd = open(sign.c_str(), O_WRONLY | O_NONBLOCK);
-            EXPECT_LE(0, fd) << c.what;
-            close(fd);
-        }
-        reader.join();
-        EXPECT_TRUE(returned) << c.what << " blocked the reader";
-        EXPECT_EQ(1, g_nDebugLevel) << c.what;
-        EXPECT_FALSE(g_bEnAssert) << c.what;
-    }
-}
-
-// Of a sign file of megabytes, only the first bytes are read:
-// a first line longer than those hides the second.
-TEST_F(SensorDebugTest, HugeSignFileIsReadFromItsFirstBytes) {
-    const std::string bulk(4 << 20, 'x');
-    const struct {
-        std::string sign;
-        int level;
-        bool abort;
-    } cases[] = {{"7" + bulk + "\n1\n", 7, false}, {"5\r\n1\n" + bulk, 5, true}};
-    for (const auto& c : cases) {
-        setSign(c.sign);
-        updateDebugLevel();
-        EXPECT_EQ(c.level, g_nDebugLevel);
-        EXPECT_EQ(c.abort, g_bEnAssert) << c.level;
-    }
-}
-
-// Each report kind at each level; the level is read again before every report,
-// and a print below its level evaluates none of its arguments.
-TEST_F(SensorDebugTest, EachKindIsShownFromItsLevel) {
-    // The sign text, the kinds shown on standard output, the records logged.
-    const struct {
-        const char* sign;
-        const char* shown;
-        size_t records;
-    } cases[] = {{"-1\n", "", 0},
-                 {"1\n", "assert", 3},
-                 {"3\n", "assert", 3},
-                 {"4\n", "assert warn", 5},
-                 {"5\n", "assert warn", 5},
-                 {"6\n", "assert warn dbg err plain", 5},
-                 {"7\n", "assert warn dbg err info plain", 5},
-                 {"1\n", "assert", 3}};
+// Each kind at each level: its bytes on standard output (a failed assertion
+// in red, with and without detail; the prints in their colour) and its error
+// log records (assertions and warnings only). The level is read again before
+// every report, and a print below its level evaluates none of its arguments.
+TEST_F(SensorDebugTest, EachKindPrintsAndLogsItsTextFromItsLevel) {
+    // clang-format off
+    // The sign text, then the kinds shown: assertion, warn, dbg, err, info, plain.
+    const struct { const char* sign; std::string shown; } cases[] = {{"-1\n", ""}, {"1\n", "a"},
+        {"4\n", "aw"}, {"5\n", "aw"}, {"6\n", "awdep"}, {"7\n0\n", "awdeip"}, {"3\n", "a"}};
+    // clang-format on
     for (const auto& c : cases) {
         setSign(c.sign);
         removeTree(hostPath(kErrorLog));
-        int evaluated = 0;
-        auto arg = [&evaluated] { return ++evaluated, ""; };
+        int two = 2, evaluated = 0;
+        auto arg = [&evaluated](int n) { return ++evaluated, n; };
         testing::internal::CaptureStdout();
-        SNS_ASSERT(false, "assert\n");
-        SNS_WARN(0, "warn%s\n", arg());
-        SNS_DBG(0, "dbg%s\n", arg());
-        SNS_ERR(0, "err%s\n", arg());
-        SNS_INFO(0, "info%s\n", arg());
-        SNS_PRINT(0, "plain%s\n", arg());
-        std::string out = testing::internal::GetCapturedStdout(), shown;
-        int prints = 0;
-        for (const std::string kind : {"assert", "warn", "dbg", "err", "info", "plain"}) {
-            bool seen = contains(out, kind + "\n");
-            prints += seen && kind != "assert";
-            shown += seen ? (shown.empty() ? "" : " ") + kind : "";
-        }
-        EXPECT_EQ(c.shown, shown) << c.sign;
-        EXPECT_EQ(prints, evaluated) << c.sign;
-        EXPECT_EQ(c.records, logged().size()) << c.sign;
+        const int line = __LINE__ + 1;
+        EXPECT_FALSE(SNS_ASSERT(1 == two));
+        EXPECT_FALSE(SNS_ASSERT(SNS_SUCCESS == -1, "file_name(%s) nSize(%d)\n", "a.cfg", 7));
+        EXPECT_TRUE(SNS_ASSERT(++two == 3, "never %d\n", 1)) << "a holding one reports nothing";
+        SNS_WARN(0, "check the sensor version, local(%d)\n", arg(7));
+        SNS_DBG(35, "a%d\n", arg(1));
+        SNS_ERR(0, "b%d\n", arg(2));
+        SNS_INFO(36, "c%d\n", arg(3));
+        SNS_PRINT(32, "not find (%d) \n", arg(12));
+        auto shown = [&](const char* colour, const char* kind, int at, const char* text) {
+            return "\033[0m" + (colour + site(kind, line + at)) + "\n" + text + kReset;
+        };
+        const std::string asserted =
+            shown("\033[31m", "assert", 0, "1 == two   ~~~Assertion failed.\n") + kRed + kReset +
+            shown("\033[31m", "assert", 1, "SNS_SUCCESS == -1   ~~~Assertion failed.\n") + kRed +
+            "file_name(a.cfg) nSize(7)\n" + kReset;
+        // clang-format off
+        const std::string printed[] = {asserted,
+            shown("\033[0m", "warn", 3, "check the sensor version, local(7)\n"),
+            shown("\033[35m", "dbg", 4, "a1\n"), shown("\033[0m", "err", 5, "b2\n"),
+            shown("\033[36m", "info", 6, "c3\n"), "\033[0m\033[32mnot find (12) \n" + kReset};
+        // clang-format on
+        std::string wanted;
+        for (int k = 0; k < 6; ++k) wanted += contains(c.shown, {"awdeip"[k]}) ? printed[k] : "";
+        EXPECT_EQ(wanted, testing::internal::GetCapturedStdout()) << c.sign;
+        EXPECT_EQ(3, two) << "the condition is evaluated once";
+        EXPECT_EQ(static_cast<int>(c.shown.size()) - (c.shown.empty() ? 0 : 1), evaluated);
+        // clang-format off
+        Records records = {site("assert", line), "[sensor assert] 1 == two   ~~~Assertion failed.",
+            "[sensor assert] ", site("assert", line + 1), "[sensor assert] SNS_SUCCESS == -1   ~~~Assertion failed.",
+            "[sensor assert] file_name(a.cfg) nSize(7)", site("warn", line + 3), "[sensor warn] check the sensor version, local(7)"};
+        // clang-format on
+        records.resize(c.shown.empty() ? 0 : c.shown.size() == 1 ? 6 : 8);
+        EXPECT_EQ(records, logged()) << c.sign;
     }
-}
-
-TEST_F(SensorDebugTest, FailedAssertionIsPrintedInRedAndLoggedWithAndWithoutDetail) {
-    int two = 2;
-    testing::internal::CaptureStdout();
-    int line = __LINE__ + 1;
-    EXPECT_FALSE(SNS_ASSERT(1 == two));
-    EXPECT_FALSE(SNS_ASSERT(SNS_SUCCESS == -1, "file_name(%s) nSize(%d)\n", "a.cfg", 7));
-    EXPECT_TRUE(SNS_ASSERT(++two == 3, "never %d\n", 1)) << "a holding one reports nothing";
-    EXPECT_EQ(kRed + site("assert", line) + "\n1 == two   ~~~Assertion failed.\n" + kReset + kRed +
-                  kReset + kRed + site("assert", line + 1) +
-                  "\nSNS_SUCCESS == -1   ~~~Assertion failed.\n" + kReset + kRed +
-                  "file_name(a.cfg) nSize(7)\n" + kReset,
-              testing::internal::GetCapturedStdout());
-    EXPECT_EQ((Records{site("assert", line), "[sensor assert] 1 == two   ~~~Assertion failed.",
-                       "[sensor assert] ", site("assert", line + 1),
-                       "[sensor assert] SNS_SUCCESS == -1   ~~~Assertion failed.",
-                       "[sensor assert] file_name(a.cfg) nSize(7)"}),
-              logged());
-    EXPECT_EQ(3, two) << "the condition is evaluated once";
-}
-
-TEST_F(SensorDebugTest, PrintsCarryTheirColourAndOnlyTheWarningIsLoggedAsTwoRecords) {
-    setSign("6\n0\n");
-    testing::internal::CaptureStdout();
-    int line = __LINE__ + 1;
-    SNS_WARN(0, "check the sensor version, local(%u)\n", 7u);
-    SNS_DBG(35, "a%d\n", 1);
-    SNS_ERR(0, "b\n");
-    SNS_PRINT(32, "not find (%d) \n", 12);
-    EXPECT_EQ("\033[0m\033[0m" + site("warn", line) + "\ncheck the sensor version, local(7)\n" +
-                  kReset + "\033[0m\033[35m" + site("dbg", line + 1) + "\na1\n" + kReset +
-                  "\033[0m\033[0m" + site("err", line + 2) + "\nb\n" + kReset +
-                  "\033[0m\033[32mnot find (12) \n" + kReset,
-              testing::internal::GetCapturedStdout());
-    EXPECT_EQ((Records{site("warn", line), "[sensor warn] check the sensor version, local(7)"}),
-              logged());
-}
-
-TEST_F(SensorDebugTest, LongLogRecordIsCutToItsBuffer) {
+    // A record longer than the log's buffer is cut; the console gets it whole.
+    removeTree(hostPath(kErrorLog));
     std::string huge(5000, 'x');
-    std::string out = stdoutOf([&] { SNS_ASSERT(false, "%s\n", huge.c_str()); });
-    EXPECT_TRUE(contains(out, huge)) << "the console gets the whole text";
-    Records records = logged();
-    ASSERT_EQ(3u, records.size());
-    EXPECT_EQ("[sensor assert] " + std::string(SNS_LOG_RECORD_MAX - 1, 'x'), records[2]);
+    EXPECT_TRUE(contains(stdoutOf([&] { SNS_ASSERT(false, "%s\n", huge.c_str()); }), huge));
+    EXPECT_EQ(3u, logged().size());
+    EXPECT_EQ("[sensor assert] " + std::string(SNS_LOG_RECORD_MAX - 1, 'x'), logged().at(2));
 }
 
-// Forked, so that the child reports into this test's root.
+// Forked, so that the child reports into this test's root. A negative level
+// still aborts.
 using SensorDebugDeathTest = SensorDebugTest;
 
 TEST_F(SensorDebugDeathTest, EnabledAbortEndsTheProcessAfterTheReportIsLogged) {
     GTEST_FLAG_SET(death_test_style, "fast");
     setSign("6\n1\n");
+    const int line = __LINE__ + 1;
     EXPECT_DEATH(SNS_ASSERT(1 == 2, "why\n"), "Assertion `bRet' failed");
-    Records records = logged();
-    ASSERT_EQ(3u, records.size());
-    EXPECT_EQ("[sensor assert] why", records[2]);
-}
-
-TEST_F(SensorDebugDeathTest, NegativeLevelStillAborts) {
-    GTEST_FLAG_SET(death_test_style, "fast");
+    EXPECT_EQ((Records{site("assert", line), "[sensor assert] 1 == 2   ~~~Assertion failed.",
+                       "[sensor assert] why"}),
+              logged());
     setSign("-1\n1\n");
-    EXPECT_DEATH(SNS_ASSERT(1 == 2),
-                 "sensor_debug_test.cpp:[0-9]+: .*TestBody.*Assertion `bRet' failed");
+    EXPECT_DEATH(SNS_ASSERT(1 == 2), "_test.cpp:[0-9]+: .*TestBody.*Assertion `bRet' failed");
 }
 
 }  // namespace

@@ -16,7 +16,8 @@ bool isDirectory(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// Creates dir and its missing parents.
+}  // namespace
+
 bool makeDirs(const std::string& dir) {
     for (size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
         std::string part = dir.substr(0, slash);
@@ -29,8 +30,6 @@ bool makeDirs(const std::string& dir) {
     }
 }
 
-// The bytes of a regular file; false when it cannot be read or is no regular
-// file (a link is not followed).
 bool readRegularFile(const std::string& path, std::string& bytes) {
     int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -58,6 +57,8 @@ bool writeWholeFile(const std::string& path, const std::string& bytes) {
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
     return fd >= 0 && writeAndClose(fd, bytes);
 }
+
+namespace {
 
 // Adds the regular files below dataDir/relative, by their path under dataDir.
 bool readTree(const std::string& dataDir, const std::string& relative,

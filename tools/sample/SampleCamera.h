@@ -35,6 +35,16 @@ std::string sampleCameraPlace(const std::string& dataPath, const std::string& fa
 bool seedSampleCamera(const std::vector<SampleFile>& files, const std::string& family,
                       const std::string& root, std::string& error);
 
+// Creates dir and its missing parents; true when it is a directory after.
+bool makeDirs(const std::string& dir);
+
+// The bytes of a regular file; false when it cannot be read or is no regular
+// file (a link is not followed).
+bool readRegularFile(const std::string& path, std::string& bytes);
+
+// Creates or truncates path (a link there is not followed) and writes bytes.
+bool writeWholeFile(const std::string& path, const std::string& bytes);
+
 // Writes every byte to the open descriptor (short writes and interruptions
 // resumed) and closes it; true when all were written and the close succeeded.
 bool writeAndClose(int fd, const std::string& bytes);

@@ -28,18 +28,6 @@ const char* const kFamilyMark = "/sensorctl.family";
 const char* const kSeeding = ".seeding.";
 const unsigned kRenameExchange = 1u << 1;  // renameat2's RENAME_EXCHANGE
 
-bool makeDirs(const std::string& dir) {
-    for (size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
-        std::string part = dir.substr(0, slash);
-        if (!part.empty() && mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) {
-            return false;
-        }
-        if (slash == std::string::npos) {
-            return true;
-        }
-    }
-}
-
 bool processAlive(long pid) {
     return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
