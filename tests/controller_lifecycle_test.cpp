@@ -305,6 +305,8 @@ TEST_F(RestoreReset, RestoreAndResetToLastSendOnlyWhatTheFileHolds) {
          {CALL(ctl().restore(KEY_BRIGHTNESS)), 0, {{34, 60}}, 34, 60},
          {CALL(ctl().restore(12)), -1, {}},
          {CALL(bare.restore(KEY_BRIGHTNESS)), -1, {}},
+         {CALL(bare.paramCheck()), 0, {}},
+         {CALL(set("(8000,2)")), 0, {}},  // the scheme mode is recorded, never sent
          {CALL(apply("(34,70)(65,30)(16,1)")), 0},
          {CALL(ctl().resetToLastParameters()), true, {{34, 50}, {16, 0}, {65, 60}}},
          {CALL(flush()), 0}});
@@ -344,7 +346,8 @@ TEST_F(RestoreReset, ResetWhileTheThreadSwitchesByDayAndNightDoesNotDeadlock) {
 TEST_F(DirectControls, LensStepsSetTheirModeFirstAndALockedLensIsLeftAlone) {
     start();
     int nFocus = -5, nPos = 0, nRatio = 0;
-    run({{CALL(ctl().setIrisValue(255)), true, {{16, 3}, {82, 256}}},
+    run({{CALL(ctl().zoomOut()), true, {{IA_CMD_ZOOM_OUT, 1}}},
+         {CALL(ctl().setIrisValue(255)), true, {{16, 3}, {82, 256}}},
          {CALL(ctl().setIrisValue(25601)), true, {{16, 3}, {82, 1048576}}}});
     iasim::failCommand(0, IA_CMD_MZ_POSITION, -1, IA_CMD_OPT_GET);
     iasim::failCommand(0, IA_CMD_EXPOSE_MODE, -1);      // no iris command without the mode
@@ -363,6 +366,14 @@ TEST_F(DirectControls, LensStepsSetTheirModeFirstAndALockedLensIsLeftAlone) {
     EXPECT_EQ(Ints({-5, 28000, 3523, 0}),
               Ints({nFocus, nPos, nRatio, static_cast<int>(iasim::calls().size())}));
     run({{CALL(ctl().setPTZRunState(2)), true, {{1632, 2}}}});  // the PTZ state still goes through
+    // The lens's positions of 1x to 16x; a position beyond 16x has no ratio.
+    const int whole[] = {16384, 24576, 27264, 28672, 29056, 29440, 29728, 30016, 30208,
+                         30400, 30560, 30720, 30912, 31104, 31232, 31424, 31425};
+    for (int x = 1; x <= 17; ++x) {
+        nPos = whole[x - 1], nRatio = -7;
+        EXPECT_TRUE(ctl().getZoomValue(nPos, nRatio));
+        EXPECT_EQ(x > 16 ? -7 : 1000 * x, nRatio) << nPos;
+    }
 }
 
 // Switching one lamp on switches the other off first, as the processor reports it.
@@ -537,4 +548,39 @@ TEST_F(Pipeline, RecordCommandsGetAWholeZeroedRecordOnEveryPath) {
         ctl().setParameters(all.substr(0, all.rfind('(')) + "(2816,9)", false);  // the check last
     });
     EXPECT_EQ(Words({{7, 0, 0, 0}, {9, 0, 0, 0}}), setsOf(IA_CMD_SENSOR_CHECK));
+}
+
+// A day/night record goes out whole, its other fields from the cache. Beaway
+// retells the mirror to the video module only; a hidden WDR or beaway records
+// off and sends nothing. The thermal camera's mirror is recorded and told even
+// when its processor refuses it.
+TEST_F(Pipeline, DayNightMirrorWdrAndBeawayKeysTakeTheirOwnRoads) {
+    start();
+    const std::vector<std::vector<std::string>> records = {{"(146,60)", "(145,40)"},
+                                                           {"(145,40)(146,60)", "(154,3)"},
+                                                           {"(149,19)(150,5)(151,7)", "(152,30)"}};
+    const Words sent[] = {{{40, 60, 0}}, {{0, 0, 3}}, {{19, 5, 7, 30}}};
+    for (size_t i = 0; i < records.size(); ++i) {
+        set(records[i][0]);
+        iasim::clearCalls();
+        EXPECT_EQ(0, set(records[i][1]));
+        EXPECT_EQ(sent[i], setsOf(static_cast<uint32_t>(std::stoi(records[i][1].substr(1)))));
+    }
+    set("(2384,2)");
+    m_objVideo.clearNotifications();
+    run({{CALL(set("(2385,1)")), 0, {{2385, 1}}}, {CALL(set("(2385,0)")), 0, {{2385, 0}}}});
+    EXPECT_EQ(Notes({{1, 2384, 1}, {1, 2385, 1}, {1, 2384, 2}, {1, 2385, 0}}),
+              m_objVideo.notifications());
+    ctl().setShowWDRFalg(false), ctl().setShowBeawayFalg(false);
+    m_objVideo.clearNotifications();
+    run({{CALL(set("(2368,1)(2385,1)")), 0, {}, 2368, 0}, {CALL(value(2385)), 0}});
+    EXPECT_TRUE(m_objVideo.notifications().empty());
+    seed("thermal");
+    start("thermal", 2);
+    iasim::failCommand(1, IA_CMD_UI_MIRROR, -7), iasim::clearCalls();
+    m_objVideo.clearNotifications();
+    EXPECT_EQ(0, set("(2384,1)(34,9)"));
+    EXPECT_EQ(Words({{1}}), setsOf(2384));
+    EXPECT_EQ(Ints({1, 9}), Ints({value(2384), value(34)}));
+    EXPECT_EQ(Notes({{1, 2384, 1}}), m_objVideo.notifications());
 }

@@ -37,7 +37,8 @@ TEST_F(FileReplacement, SavesWriteWholeLittleEndianFilesAndLeaveNoTemporaries) {
     KeyVals records = {{8000, 0}, {34, -2}, {0x01020304u, 0x7fffffff}};
     KeyVals back = {{8000, 1}, {34, 1}, {0x01020304u, 1}};
     char hello[] = "hello";
-    EXPECT_EQ("", stdoutOf([&] {  // each answers success: 0, or the bytes written
+    const mode_t mask = umask(022);  // the directories a save creates are rwxr-xr-x
+    EXPECT_EQ("", stdoutOf([&] {     // each answers success: 0, or the bytes written
                   EXPECT_EQ(
                       (std::vector<int>{0, 0, 0, 0, 0, 5, 2}),
                       (std::vector<int>{keyValToFile(kScheme0, back.data(), 3),
@@ -53,6 +54,16 @@ TEST_F(FileReplacement, SavesWriteWholeLittleEndianFilesAndLeaveNoTemporaries) {
     EXPECT_EQ("\x04\x03\x02\x01", readFile(kVersion));
     EXPECT_EQ("lo", readFile(kBlob));
     EXPECT_EQ((std::vector<std::string>{"blob.bin", "sensor0.cfg", "snsversion.cfg"}),
+              dirEntries(hostPath(kConfigDir)));
+    struct stat st;
+    EXPECT_TRUE(stat(hostPath(kConfigDir).c_str(), &st) == 0 && (st.st_mode & 0777) == 0755);
+    umask(mask);
+    // The next save removes a gone writer's temporary and keeps a running one's.
+    const std::string live = "sensor0.cfg.tmp." + std::to_string(getppid()) + ".1";
+    writeFile(std::string(kConfigDir) + "/sensor0.cfg.tmp.999999999.1", "gone");
+    writeFile(std::string(kConfigDir) + "/" + live, "running");
+    EXPECT_EQ(0, keyValToFile(kScheme0, records.data(), 3));
+    EXPECT_EQ((std::vector<std::string>{"blob.bin", "sensor0.cfg", live, "snsversion.cfg"}),
               dirEntries(hostPath(kConfigDir)));
 }
 

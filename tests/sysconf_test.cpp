@@ -32,7 +32,8 @@ TEST(SysConfDetail, FieldIsFoundByNameAndReadAsAtMostNineCharacters) {
     // clang-format off
     const char* cases[][2] = {{"(max_scheme=2)", "0 2"}, {"(isInfrared=1)", "-1 99"},
         {"(max_scheme=x)", "0 0"}, {"(max_scheme=5", "-1 99"}, {"(max_scheme)(other=3)", "0 3"},
-        {"(xmax_scheme=7)(max_scheme=2)", "0 7"}, {"(max_scheme=1234567890123)", "0 123456789"}};
+        {"(xmax_scheme=7)(max_scheme=2)", "0 7"}, {"(max_scheme=1234567890123)", "0 123456789"},
+        {"(max_scheme=1234567890)", "0 123456789"}};
     // clang-format on
     for (const auto& c : cases) {
         u32 value = 99;
@@ -59,7 +60,7 @@ TEST_F(SysConfTest, LoadsTheStyleAndRulesOfTheMachinesFamily) {
     // no machine information yet) and 5 are reported.
     // clang-format off
     const struct { int type, camera; std::string family; } cases[] = {{0, 1, "dome"}, {1, 2, "box"},
-        {13, 1, "box"}, {4, 1, "dome"}, {19, 1, "dome"}, {5, 1, "dome"}, {20, 2, "dome"},
+        {13, 1, "box"}, {14, 1, "box"}, {4, 1, "dome"}, {19, 1, "dome"}, {5, 1, "dome"}, {20, 2, "dome"},
         {104, 2, "dome"}, {13, 2, "Thermal"}, {17, 2, "Thermal"}, {19, 2, "Thermal"}};
     // clang-format on
     for (const auto& c : cases) {

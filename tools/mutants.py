@@ -18,6 +18,10 @@ Environment:
                  unmutated suite, at least 60)
   SHARDS=K       test processes run side by side (default 2)
   ONLY=REGEX     only mutants whose file matches
+  KEYS=FILE      only the sample's mutants whose keys (file:line:change, one per
+                 line, e.g. the survivors of a report) are listed in FILE
+  CMAKE_ARGS=..  configure arguments, e.g. -DSENSOR_SANITIZE=address (in its own
+                 BUILD_DIR): leaks, races and reads past a buffer then kill too
   LIST=1         list the selected mutants and stop
   BEFORE=FILE    an earlier run's results.tsv: list the mutants it killed that
                  survive now
@@ -539,6 +543,10 @@ def main(argv):
     shards = int(os.environ.get("SHARDS") or 2)
     extra = argv[1:]
     chosen = sample(all_mutants(os.environ.get("ONLY")), count, seed)
+    if os.environ.get("KEYS"):
+        with open(os.environ["KEYS"]) as f:
+            wanted = set(line.strip() for line in f)
+        chosen = [m for m in chosen if m.key() in wanted]
     if os.environ.get("LIST"):
         for mutant in chosen:
             print(mutant.key())
@@ -548,7 +556,8 @@ def main(argv):
     os.makedirs(os.path.join(build, "mutants"), exist_ok=True)
     planter = Planter(build)
     planter.mend_interrupted_run()
-    subprocess.run(["cmake", "-S", TOP, "-B", build, "-DCMAKE_BUILD_TYPE=RelWithDebInfo"], check=True,
+    configure = ["cmake", "-S", TOP, "-B", build, "-DCMAKE_BUILD_TYPE=RelWithDebInfo"]
+    subprocess.run(configure + os.environ.get("CMAKE_ARGS", "").split(), check=True,
                    stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", build, "-j2", "--target", TEST_PROGRAM], check=True,
                    stdout=subprocess.DEVNULL)
