@@ -1,6 +1,5 @@
 #include "fuzz/FuzzSupport.h"
 
-#include <ftw.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -28,10 +27,6 @@ const VideoStreamModule g_objVideo;  // answers no streams and success
 bool writeHostFile(const std::string& path, const std::string& bytes) {
     makeDirs(path.substr(0, path.find_last_of('/')));
     return writeWholeFile(path, bytes);
-}
-
-int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
-    return remove(path);
 }
 
 std::string scratchBase() {
@@ -151,7 +146,7 @@ void fuzzShutdown() {
     g_pController = nullptr;
     g_bControllerInitialised = false;
     if (!g_strSandbox.empty()) {
-        nftw(g_strSandbox.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+        removeHostTree(g_strSandbox);
         g_strSandbox.clear();
     }
     platform::setFsRoot("");

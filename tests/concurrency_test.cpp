@@ -1,6 +1,7 @@
 // Host threads and the sensor thread on one controller at once: parameters
 // set and read, schemes and modes switched, sets flushed, restored and reset,
-// while the sensor thread switches schemes by the day/night state.
+// while the sensor thread switches schemes by the day/night state or by the
+// time windows (the driver moves the state or the clock).
 // tools/tsan.sh runs this test under ThreadSanitizer. It passes when no
 // thread deadlocks (a watchdog fails a test that hangs) and the sets
 // afterwards hold only what the threads applied: in memory, at the
@@ -17,6 +18,7 @@
 #include "fixtures/Reports.h"
 #include "fixtures/SchemeSets.h"
 #include "fixtures/Watchdog.h"
+#include "platform/HostSeams.h"
 #include "platform/ia_sim.h"
 
 namespace {
@@ -31,7 +33,13 @@ const int kRounds = 120;  // of each host thread
 const u32 kKeys[] = {34, 2337, 2353, 2321, 65, 2304};
 const size_t kKeyCount = sizeof(kKeys) / sizeof(kKeys[0]);
 
-struct Concurrency : ControllerFixture {
+// The schedule's windows: the night, the day, the evening, and scheme 0 late.
+const char* const kWindows[] = {
+    "(8001,23)(8002,0)(8003,24)(8004,0)", "(8001,0)(8002,0)(8003,8)(8004,0)",
+    "(8001,8)(8002,0)(8003,16)(8004,0)", "(8001,16)(8002,0)(8003,23)(8004,0)"};
+
+// The parameter: the sensor thread follows the clock, else the day/night state.
+struct Concurrency : ControllerFixture, testing::WithParamInterface<bool> {
     ISensorController& c() { return *m_pController; }
     static int32_t base(size_t i) { return static_cast<int32_t>((i + 1) * 100000); }
     // A new value of key i, counted before it is set: no set holds more.
@@ -50,7 +58,16 @@ struct Concurrency : ControllerFixture {
     // which only tries the lock.
     static void pause() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
     // Scheme 0 current, in the day/night scheme mode.
-    void arm() { c().setParamScheme(0), c().setParameters("(8000,2)", true); }
+    void arm() {
+        for (int s = GetParam() ? 3 : -1; s >= 0; --s)
+            c().setParamScheme(s), c().setParameters(kWindows[s], true);
+        c().setParamScheme(0), c().setParameters(GetParam() ? "(8000,1)" : "(8000,2)", true);
+    }
+    // Night, or the night's window; then day, or the day's window.
+    void drive(int tick) {
+        GetParam() ? platform::setFakeClock(tick % 24, 0)
+                   : iasim::setDayNightState(0, tick / 6 % 2);
+    }
 
     // Host thread: sets keys 0..2 one at a time and keys 3..5 as pair text,
     // and reads them (the final comparison tells what they hold).
@@ -103,7 +120,7 @@ struct Concurrency : ControllerFixture {
     std::vector<std::string> m_vecFailures;
 };
 
-TEST_F(Concurrency, HostAndSensorThreadsLeaveTheSetsWithWhatWasApplied) {
+TEST_P(Concurrency, HostAndSensorThreadsLeaveTheSetsWithWhatWasApplied) {
     start();
     const KeyVals layout = decodeSet(schemeFile(0));
     for (size_t i = 0; i < kKeyCount; ++i)
@@ -113,7 +130,7 @@ TEST_F(Concurrency, HostAndSensorThreadsLeaveTheSetsWithWhatWasApplied) {
     Watchdog watchdog(120, "the host and sensor threads");
     stdoutOf([&] {
         std::thread driver([&] {  // the day/night state the sensor thread follows
-            for (int tick = 0; !m_bDone; ++tick) iasim::setDayNightState(0, tick / 6 % 2), pause();
+            for (int tick = 0; !m_bDone; ++tick) drive(tick), pause();
         });
         std::thread hosts[] = {std::thread([&] { setter(); }), std::thread([&] { schemer(); }),
                                std::thread([&] { resetter(); })};
@@ -124,15 +141,15 @@ TEST_F(Concurrency, HostAndSensorThreadsLeaveTheSetsWithWhatWasApplied) {
     setSign("1\n");
     EXPECT_EQ(std::vector<std::string>(), m_vecFailures);
 
-    // The sensor thread still follows the state: to night and back by day.
+    // The sensor thread still follows: to scheme 1 at night, then to the day's scheme.
     stdoutOf([&] { arm(); });
-    for (int state : {1, 0}) {
-        iasim::setDayNightState(0, state);
+    for (int wanted : {1, GetParam() ? 2 : 0}) {
+        GetParam() ? platform::setFakeClock(wanted == 1 ? 3 : 10, 0) : drive(wanted == 1 ? 6 : 0);
         EXPECT_TRUE(eventually([&] {
             int current = -1;
-            return c().getParamScheme(current) && current == state;
-        })) << "day/night state "
-            << state;
+            return c().getParamScheme(current) && current == wanted;
+        })) << "scheme "
+            << wanted;
     }
 
     // Frozen: the sensor thread leaves the scheme alone from here on. Each
@@ -141,7 +158,7 @@ TEST_F(Concurrency, HostAndSensorThreadsLeaveTheSetsWithWhatWasApplied) {
     stdoutOf([&] { ASSERT_TRUE(c().setParamMode(0)); });
     int current = -1;
     ASSERT_TRUE(c().getParamScheme(current));
-    for (u32 s = 0; s < kSchemes; ++s) {
+    for (u32 n = 0, s = u32(current); n < kSchemes; s = (s + 1) % kSchemes, ++n) {  // current first
         const KeyVals cached = cachedSet(c(), s, layout), saved = decodeSet(schemeFile(s));
         ASSERT_EQ(layout.size(), saved.size()) << "scheme file " << s << " is not whole";
         for (size_t i = 0; i < kKeyCount; ++i) {
@@ -155,5 +172,10 @@ TEST_F(Concurrency, HostAndSensorThreadsLeaveTheSetsWithWhatWasApplied) {
         EXPECT_EQ(cached, decodeSet(schemeFile(s))) << "scheme " << s;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Modes, Concurrency, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& mode) {
+                             return std::string(mode.param ? "Schedule" : "DayNight");
+                         });
 
 }  // namespace

@@ -197,6 +197,12 @@ TEST_F(SensorThreadTest, DayNightModeFollowsTheProcessorsStateWhileParamModeIsOn
     iasim::setDayNightState(0, 0);
     EXPECT_TRUE(eventually([&] { return scheme() == 0; }));
     EXPECT_EQ(kFactoryBrightness, lastSet(KEY_BRIGHTNESS));
+    // A state the processor does not answer counts as day.
+    iasim::failCommand(0, IA_CMD_DN_STATE, -1, IA_CMD_OPT_GET), iasim::setDayNightState(0, 1);
+    iasim::clearCalls();
+    ASSERT_TRUE(eventually([] { return stateQueries() >= 3; }));
+    EXPECT_EQ(0, scheme());
+    iasim::failCommand(0, IA_CMD_DN_STATE, 0, IA_CMD_OPT_GET);
     // A switch the processor refused part-way is not done: ticks apply it again
     // until the processor holds the whole night set.
     iasim::failCommand(0, KEY_BRIGHTNESS, -1);
@@ -236,6 +242,9 @@ TEST_F(SensorThreadTest, LprDeviceOutsideEveryWindowAtNightAppliesScheme1WithDay
     EXPECT_TRUE(eventually([&] { return scheme() == 1; }));
     EXPECT_EQ(Sets({{144, 0}}), sent(0, 144));
     EXPECT_EQ(2, value(144));
+    iasim::clearCalls();
+    ASSERT_TRUE(eventually([] { return stateQueries() >= 3; }));
+    EXPECT_TRUE(sent(0, 144).empty()) << "the night scheme in force is applied once";
 }
 
 // With one user scheme there is no night scheme: the factory row, which keeps
@@ -583,4 +592,15 @@ TEST_F(Pipeline, DayNightMirrorWdrAndBeawayKeysTakeTheirOwnRoads) {
     EXPECT_EQ(Words({{1}}), setsOf(2384));
     EXPECT_EQ(Ints({1, 9}), Ints({value(2384), value(34)}));
     EXPECT_EQ(Notes({{1, 2384, 1}}), m_objVideo.notifications());
+}
+
+// On a day/night camera of two schemes the day scheme's day/night keys are
+// the night scheme's too.
+TEST_F(Pipeline, DayNightKeysOfATwoSchemeCameraGoIntoItsNightScheme) {
+    seedMachine(1, "Hi3516AV200", "(max_scheme=2)(isInfrared=1)(lensType=1)(sensor=imx385)");
+    start();
+    ASSERT_EQ(0, apply("(8000,2)(144,1)(145,33)"));
+    u32 mode = 0, threshold = 0;
+    ctl().getKeyValFromCache(1, 144, mode), ctl().getKeyValFromCache(1, 145, threshold);
+    EXPECT_EQ(Ints({1, 33}), Ints({int(mode), int(threshold)}));
 }

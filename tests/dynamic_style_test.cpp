@@ -9,6 +9,7 @@
 #include "fixtures/SchemeSets.h"
 #include "platform/ia_sim.h"
 #include "sensor/SensorFile.h"
+#include "sensor/StyleDocument.h"
 #include "sensor/sensor.h"
 
 namespace {
@@ -121,6 +122,10 @@ TEST_F(DynamicStyleTest, FactorySetIsTheWalkOfTheStyleWithinItsRoom) {
                  failed("SNS_SUCCESS == style2KeyVal(pRootNode, p_pKeyVal, p_pnKeyValNum)") +
                      kReset + kRed + "p_pnKeyValNum(150)\n" + kReset));
     EXPECT_EQ(150u, count);
+    const std::string out =
+        stdoutOf([&] { EXPECT_EQ(0, getFctData(1, &style[0], room, nullptr, false)); });
+    EXPECT_TRUE(contains(out, failed("NULL != p_pnKeyValNum"))) << "a missing count is refused";
+    EXPECT_FALSE(StyleDocument().LoadMem("", TIXML_ENCODING_UTF8));
     EXPECT_EQ((KeyVals{{1, 10}, {5000, 0}, {5148, 148}}), (KeyVals{room[0], room[1], room[149]}));
     TiXmlDocument doc;  // a full set takes no more
     doc.Parse("<S id='1' value='10'><I id='3' value='30'/></S>");

@@ -82,6 +82,9 @@ TEST_F(StyleMergeTest, HandsBackATerminatedTextEqualToTheScratchFile) {
         EXPECT_EQ(readFile(kScratch), text);
         EXPECT_EQ(c[3], tabsOf(text));
     }
+    // The file's form, which keeps a text beside elements on its line.
+    EXPECT_EQ("<Style>a\n    <Tab key=\"a\" />\n</Style>\n",
+              merged(kL1, "<Style>a<Tab key='a'/></Style>", nullptr));
 }
 
 TEST_F(StyleMergeTest, TwoThreadsMergingAtOnceEachGetTheirOwnResult) {

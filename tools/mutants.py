@@ -573,8 +573,8 @@ def main(argv):
     def stop(signum, _frame):
         raise KeyboardInterrupt("signal %d" % signum)
 
-    signal.signal(signal.SIGTERM, stop)
-    signal.signal(signal.SIGHUP, stop)
+    for signum in STOP_SIGNALS:  # SIGINT too: a shell starts background jobs ignoring it
+        signal.signal(signum, stop)
     results, chosen = carried_over(os.environ.get("RERUN"), chosen)
     log_path = os.path.join(build, "mutants", "results.tsv")
     with open(log_path, "w") as log:

@@ -8,7 +8,7 @@
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$top/build-tsan}
-threaded='Concurrency|SensorThreadTest|ResetWhile|GThreadTest|Concurrent|OnFourThreads|TwoThreads'
+threaded='Concurrency|SensorThreadTest|ResetWhile|Concurrent|TwoThreads'
 tests=${SENSOR_TSAN_TESTS:-$threaded}
 sh "$top/tools/install-deps.sh"
 cmake -S "$top" -B "$build" -DSENSOR_SANITIZE=thread "$@"

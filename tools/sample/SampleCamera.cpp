@@ -3,6 +3,8 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <ftw.h>
+#include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +12,10 @@
 #include <algorithm>
 
 namespace {
+
+int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
+    return remove(path);
+}
 
 bool isDirectory(const std::string& path) {
     struct stat st;
@@ -167,6 +173,10 @@ bool seedSampleCamera(const std::vector<SampleFile>& files, const std::string& f
         }
     }
     return true;
+}
+
+void removeHostTree(const std::string& path) {
+    nftw(path.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
 
 bool writeAndClose(int fd, const std::string& bytes) {

@@ -45,6 +45,9 @@ bool readRegularFile(const std::string& path, std::string& bytes);
 // Creates or truncates path (a link there is not followed) and writes bytes.
 bool writeWholeFile(const std::string& path, const std::string& bytes);
 
+// Removes path and everything below it; links are removed, never followed.
+void removeHostTree(const std::string& path);
+
 // Writes every byte to the open descriptor (short writes and interruptions
 // resumed) and closes it; true when all were written and the close succeeded.
 bool writeAndClose(int fd, const std::string& bytes);

@@ -3,7 +3,6 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <ftw.h>
 #include <limits.h>
 #include <signal.h>
 #include <stdio.h>
@@ -120,14 +119,6 @@ std::string realDir(const std::string& root) {
 }
 
 }  // namespace
-
-static int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
-    return remove(path);
-}
-
-void removeHostTree(const std::string& path) {
-    nftw(path.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
-}
 
 namespace {
 

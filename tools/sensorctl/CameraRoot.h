@@ -30,8 +30,6 @@ std::string rootFamily(const std::string& root);
 bool copyTree(const std::string& from, const std::string& to);
 // Removes the scratch directories "<root><infix><pid>..." of runs that died.
 void removeDeadScratch(const std::string& root, const std::string& infix);
-// Removes a directory tree (links are removed, not followed).
-void removeHostTree(const std::string& path);
 
 // Writes (or with "off" removes) the module's debug sign file in root.
 bool writeSignFile(const std::string& root, const std::string& level, std::string& error);

@@ -13,6 +13,7 @@
 
 #include "CameraRoot.h"
 #include "sensor/SensorKeys.h"
+#include "tools/sample/SampleCamera.h"
 
 extern char** environ;
 
