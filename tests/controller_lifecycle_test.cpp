@@ -24,15 +24,6 @@ typedef std::vector<std::string> Strings;
 typedef std::vector<std::vector<int32_t>> Words;
 typedef std::vector<RecordingVideoModule::Notification> Notes;
 
-// A parameter file's bytes with the record of key holding value.
-std::string with(std::string bytes, uint32_t key, int32_t value) {
-    size_t at = 0;
-    while (at < bytes.size() && recordsOf(bytes.substr(at, 8)).count(key) == 0) at += 8;
-    EXPECT_LT(at, bytes.size()) << "no record of key " << key;
-    memcpy(&bytes[std::min(at, bytes.size() - 8) + 4], &value, 4);
-    return bytes;
-}
-
 // One call and what it must cause: its result, the processor's sets (command,
 // first word; kAny: not checked) and a key's value afterwards.
 struct Step {
@@ -51,7 +42,7 @@ class ControllerLifecycleTest : public ControllerTest {
             SCOPED_TRACE(s.what);
             iasim::clearCalls();
             EXPECT_EQ(s.ret, s.call());
-            EXPECT_EQ(s.sets, s.sets == kAny ? kAny : processorSets());
+            EXPECT_EQ(s.sets, s.sets == kAny ? kAny : sent());
             EXPECT_EQ(s.value, s.key ? value(s.key) : s.value);
         }
     }
@@ -233,6 +224,10 @@ TEST_F(SensorThreadTest, ScheduleModeFollowsTheWindowOfScheme2) {
 TEST_F(SensorThreadTest, LprDeviceOutsideEveryWindowAtNightAppliesScheme1WithDayNightModeZero) {
     seedMachine(8, "Hi3516AV200", kLprDetail);
     start();
+    KeyVals night = decodeSet(schemeFile(0));  // scheme 1 starts with the night defaults
+    for (const KeyVal& n : KeyVals{{144, 0}, {49, 18}, {96, 1}, {161, 2}, {163, 40}})
+        night = withValue(night, n.key, n.value);
+    EXPECT_EQ(night, decodeSet(schemeFile(1)));
     for (int s : {2, 3, 0, 1}) setWindow(s, 0, 0);
     ASSERT_EQ(0, apply("(144,2)"));  // stored in scheme 1
     ASSERT_TRUE(choose(0));
@@ -256,7 +251,7 @@ TEST_F(SensorThreadTest, SingleUserSchemeStaysInForceAtNight) {
     iasim::setDayNightState(0, 1);
     ASSERT_TRUE(eventually([] { return stateQueries() >= 3; }));
     run({{CALL(scheme()), 0}, {CALL(apply("(34,33)")), 0, {{34, 33}}}, {CALL(flush()), 0}});
-    EXPECT_EQ(33, recordsOf(schemeFile(0))[KEY_BRIGHTNESS]);
+    EXPECT_EQ(33, valueIn(decodeSet(schemeFile(0)), KEY_BRIGHTNESS));
     stop();
     start();
     EXPECT_EQ(1, value(144));  // the day/night key stayed in scheme 0, not copied away
@@ -500,6 +495,7 @@ TEST_F(Pipeline, FailingHandlerStopsTheBatchWithItsNegatedKey) {
         iasim::failCommand(0, c.first, c.second);
         const std::string k = std::to_string(c.first);
         run({{CALL(set("(34,1)(" + k + ",2)(2353,3)")), -c.first, {{34, 1}, {c.first, 2}}, 34, 1}});
+        EXPECT_EQ(c.second == -1 ? 1u : 0u, countOf(m_strOut, " ~~~failed ia_ret="));
         EXPECT_EQ(c.second == -1, contains(m_strOut, "ia_cmd:" + k + " ~~~failed ia_ret=-1\n"));
         EXPECT_EQ(c.first == 2337 ? 128 : 0, value(c.first));
     }
@@ -599,8 +595,7 @@ TEST_F(Pipeline, DayNightMirrorWdrAndBeawayKeysTakeTheirOwnRoads) {
 TEST_F(Pipeline, DayNightKeysOfATwoSchemeCameraGoIntoItsNightScheme) {
     seedMachine(1, "Hi3516AV200", "(max_scheme=2)(isInfrared=1)(lensType=1)(sensor=imx385)");
     start();
-    ASSERT_EQ(0, apply("(8000,2)(144,1)(145,33)"));
-    u32 mode = 0, threshold = 0;
-    ctl().getKeyValFromCache(1, 144, mode), ctl().getKeyValFromCache(1, 145, threshold);
-    EXPECT_EQ(Ints({1, 33}), Ints({int(mode), int(threshold)}));
+    ASSERT_EQ(0, apply("(8000,2)(144,1)(145,33)(146,44)"));
+    EXPECT_EQ((KeyVals{{144, 1}, {145, 33}, {146, 44}}),
+              cachedSet(ctl(), 1, KeyVals{{144, 0}, {145, 0}, {146, 0}}));
 }

@@ -134,4 +134,19 @@ TEST_F(DynamicStyleTest, FactorySetIsTheWalkOfTheStyleWithinItsRoom) {
     EXPECT_EQ(0xA5A5A5A5u, room[150].key) << "written past the array";
 }
 
+// Backlight and highlight compensation enable each other; a missing root or
+// node is refused.
+TEST(DynamicStyleNodes, CompensationsEnableEachOtherAndMissingNodesAreRefused) {
+    TiXmlDocument doc;
+    doc.Parse("<S><I id='112' value='0'/><I id='128' value='0'/><I id='5' value='0'/></S>");
+    for (int id : {112, 128, 5}) ModifyNodebyCmdId(doc.RootElement(), id);
+    std::string shown;
+    settings(doc.RootElement(), shown);
+    EXPECT_EQ("112=0[]{128} 128=0[]{112} 5=0[]", shown);
+    u32 count = 7;
+    EXPECT_EQ(Words({-1, -1, 0, 7}),
+              Words({DeleteNode(nullptr, doc.RootElement()), DeleteNode(doc.RootElement(), nullptr),
+                     style2KeyVal(nullptr, nullptr, &count), int(count)}));
+}
+
 }  // namespace

@@ -3,7 +3,9 @@
 // irregular file leaves in memory and reports, saves that fail, and links
 // planted where a temporary file would go.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -171,6 +173,28 @@ TEST_F(FileReplacement, LinksPlantedAtTemporaryNamesAreNeverWrittenThrough) {
     EXPECT_EQ(12, valueIn(decodeSet(schemeFile(0)), 34));
     EXPECT_EQ(kModuleVersion, readFile(kVersion));
     EXPECT_TRUE(contains(readFile(targets[2]), "<Item id=\"34\""));
+}
+
+// Two processes save whole sets of one value each, again and again, while
+// this one reads the file and kills them at random moments: every read is one
+// writer's whole set, and the next save removes what the killed ones left.
+TEST_F(FileReplacement, TwoWritersAndAReaderSeeOnlyWholeSavesWhereverTheWritersDie) {
+    KeyVals sets[2] = {stamped(1, 512, 0), stamped(2, 512, 0)};
+    ASSERT_EQ(0, keyValToFile(kScheme0, sets[0].data(), 512));
+    Watchdog watchdog(60, "the writers and the reader");
+    for (int round = 0; round < 20; ++round) {
+        pid_t writers[2];
+        for (int w = 0; w < 2; ++w)
+            if ((writers[w] = fork()) == 0)
+                for (alarm(30);;) keyValToFile(kScheme0, sets[w].data(), 512);
+        for (int reads = 0; reads < 100 + 50 * round; ++reads) {
+            const std::string bytes = readFile(kScheme0);
+            ASSERT_TRUE(bytes == encodeSet(sets[0]) || bytes == encodeSet(sets[1])) << bytes.size();
+        }
+        for (pid_t w : writers) kill(w, SIGKILL), waitpid(w, nullptr, 0);
+    }
+    ASSERT_EQ(0, keyValToFile(kScheme0, sets[1].data(), 512));
+    EXPECT_EQ(std::vector<std::string>{"sensor0.cfg"}, dirEntries(hostPath(kConfigDir)));
 }
 
 }  // namespace

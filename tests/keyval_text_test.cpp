@@ -80,4 +80,20 @@ TEST_F(KeyValText, GetParametersReadsTheListedKeysAndRefusesMalformedLists) {
     EXPECT_EQ(4, value(49));
 }
 
+// The sensor check reads with a 2 in its second field and writes otherwise;
+// fewer than three fields never reach the processor.
+TEST_F(KeyValText, SensorCheckReadsWithTwoWritesOtherwiseAndRefusesShortLists) {
+    ISensorController controller;
+    iasim::setValue(0, IA_CMD_SENSOR_CHECK, 77);
+    const std::vector<std::vector<std::string>> cases = {
+        {"(1,2,3)", "77", "1"}, {"(1,5,3)", "(1,5,3)", "0"}, {"(1,2)", "(1,2)", ""}};
+    for (const auto& c : cases) {
+        iasim::clearCalls();
+        std::string text = c[0], options;
+        stdoutOf([&] { controller.SensorCheck(text); });
+        for (const iasim::Call& call : iasim::calls()) options += std::to_string(call.opt);
+        EXPECT_EQ(c[1] + " " + c[2], text + " " + options) << c[0];
+    }
+}
+
 }  // namespace

@@ -69,7 +69,7 @@ TEST_F(StyleMergeTest, HandsBackATerminatedTextEqualToTheScratchFile) {
         {kL1, kABC, DIV(RULE("<Delete/><Modify tab_key='a'><!-- none --></Modify>")), "a b c"},
         {kL1, kABC, DIV(RULE("<AddAfter tab_key='c'><Tab key='n' v='1'/></AddAfter>")
                         "<Rule iris='0'><Modify tab_key='n'><Tab key='n' v='2'/></Modify></Rule>"),
-         "a b c n/2"}, {kL1, kAA, kDeleteA, "a/2"},
+         "a b c n/2"}, {kL1, kAA, kDeleteA, "a/2"}, {kL1, kABC, DIV(RULE("<Delete tab_key='z'/>")), "a b c"},
         // Hostile inputs may report; the merged text matches the scratch file all the same.
         {kL1, "<<<&&&>>> not a document", kDeleteA, ""}, {kL1, nullptr, kDeleteA, ""}};
     // clang-format on
@@ -85,6 +85,11 @@ TEST_F(StyleMergeTest, HandsBackATerminatedTextEqualToTheScratchFile) {
     // The file's form, which keeps a text beside elements on its line.
     EXPECT_EQ("<Style>a\n    <Tab key=\"a\" />\n</Style>\n",
               merged(kL1, "<Style>a<Tab key='a'/></Style>", nullptr));
+    // Where no scratch file can be written the merged text is handed back all the same.
+    removeTree(hostPath(kScratch)), writeFile(std::string(kScratch) + "/x", "");  // now a directory
+    std::string text;
+    stdoutOf([&] { text = merged(kL1, kABC, kDeleteA); });
+    EXPECT_EQ("b c", tabsOf(text));
 }
 
 TEST_F(StyleMergeTest, TwoThreadsMergingAtOnceEachGetTheirOwnResult) {

@@ -567,15 +567,16 @@ def main(argv):
         print("the unmutated suite fails (%s): no mutant can be judged" % killer)
         return 1
     timeout = float(os.environ.get("TIMEOUT") or max(60.0, 3 * (time.monotonic() - started)))
-    print("%d mutants; the suite takes %.0f s unmutated; %.0f s allowed per mutant"
-          % (len(chosen), time.monotonic() - started, timeout), flush=True)
+    results, chosen = carried_over(os.environ.get("RERUN"), chosen)
+    print("%d mutants to run (%d settled before); the suite takes %.0f s unmutated; %.0f s "
+          "allowed per mutant" % (len(chosen), len(results), time.monotonic() - started, timeout),
+          flush=True)
 
     def stop(signum, _frame):
         raise KeyboardInterrupt("signal %d" % signum)
 
     for signum in STOP_SIGNALS:  # SIGINT too: a shell starts background jobs ignoring it
         signal.signal(signum, stop)
-    results, chosen = carried_over(os.environ.get("RERUN"), chosen)
     log_path = os.path.join(build, "mutants", "results.tsv")
     with open(log_path, "w") as log:
         for mutant, outcome, killer in results:

@@ -19,6 +19,7 @@
 // order, whatever the files held: a file gives values, never keys.
 #include <stdio.h>
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -33,6 +34,7 @@ namespace {
 const int kSchemeFiles = 4;
 const int kSchemeCounts = 18;       // 0 to 17: past the 16 the module allows
 const uint32_t kModuleVersion = 8;  // what the module writes and expects
+const std::string kModuleVersionFile(reinterpret_cast<const char*>(&kModuleVersion), 4);
 
 enum : uint8_t {
     VERSION_PRESENT = 0x01,  // bits 1-4: sensor0-3.cfg present
@@ -129,15 +131,8 @@ Records recordsOf(const std::string& text) {
 }
 
 bool sameKeys(const Records& a, const Records& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i].key != b[i].key) {
-            return false;
-        }
-    }
-    return true;
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](KeyVal x, KeyVal y) { return x.key == y.key; });
 }
 
 // The current set as getAllParameters tells it; a controller left without a
@@ -157,9 +152,7 @@ void placeVersionFile(uint8_t flags, FuzzInput& input) {
     if ((flags & VERSION_FROM_INPUT) != 0) {
         placeFile(platform::kVersionFile, (flags & VERSION_PRESENT) != 0, input);
     } else if ((flags & VERSION_PRESENT) != 0) {
-        writeSandboxFile(
-            platform::kVersionFile,
-            std::string(reinterpret_cast<const char*>(&kModuleVersion), sizeof(kModuleVersion)));
+        writeSandboxFile(platform::kVersionFile, kModuleVersionFile);
     } else {
         removeSandboxFile(platform::kVersionFile);
     }
@@ -193,9 +186,7 @@ const Records& factorySet(ISensorController& controller, const ModuleConfigure& 
     if (known != s_sets.end()) {
         return known->second;
     }
-    writeSandboxFile(
-        platform::kVersionFile,
-        std::string(reinterpret_cast<const char*>(&kModuleVersion), sizeof(kModuleVersion)));
+    writeSandboxFile(platform::kVersionFile, kModuleVersionFile);
     for (int s = 0; s < kSchemeCounts; ++s) {
         removeSandboxFile(schemeFile(s));
     }
