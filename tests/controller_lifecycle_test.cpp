@@ -437,7 +437,8 @@ TEST_F(DirectControls, ParamRangeListsTheValuesOrIsRefusedWithOutputsUntouched) 
     const std::pair<int, std::function<void()>> refusals[] = {
         {65, [] { iasim::setDynamicCommands(0, {65}); }},  // listed, yet not a list command
         {49, [] { iasim::failCommand(0, IA_CMD_DYNAMIC_PARAMS_CMDS_GET, -1); }},
-        {1537, [this] { lock(true); }}};
+        {1537, [this] { lock(true); }},
+        {49, [] { iasim::setDynamicCommands(0, std::vector<int32_t>(20, 7)); }}};  // 16 read
     for (const auto& row : refusals) {
         iasim::reset();
         start();
