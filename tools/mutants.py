@@ -116,42 +116,42 @@ def squash(text):
     return text if len(text) <= 60 else text[:57] + "..."
 
 
+ANGLE_STOPS = (";", "{", "}", "&&", "||", "(", ")")
+
+
+def matching_angle(toks, i, step):
+    """The '>' (step 1) or '<' (step -1) that closes the angle at i within a
+    few tokens, or None where an expression's token comes first."""
+    opening, closing = (toks[i].text, ">" if step > 0 else "<")
+    depth = 0
+    end = min(i + 12, len(toks)) if step > 0 else max(i - 12, -1)
+    for j in range(i, end, step):
+        t = toks[j].text
+        if t == opening:
+            depth += 1
+        elif t == closing:
+            depth -= 1
+            if depth == 0:
+                return j
+        elif t in ANGLE_STOPS or (step > 0 and toks[j].kind == "string"):
+            return None
+    return None
+
+
 def looks_like_template(toks, i):
     """A '<' or '>' that opens or closes a template argument list rather than comparing."""
-    tok = toks[i]
-    if tok.text == "<":
-        before = toks[i - 1] if i > 0 else None
-        if before is None or before.kind != "ident":
-            return True
-        if before.text in TEMPLATE_OWNERS:
-            return True
-        depth = 0
-        for j in range(i, min(i + 12, len(toks))):
-            t = toks[j].text
-            if t == "<":
-                depth += 1
-            elif t == ">":
-                depth -= 1
-                if depth == 0:
-                    after = toks[j + 1].text if j + 1 < len(toks) else ""
-                    return after in ("(", "::", ">", "{", "&", "*", ",", ")") or toks[j + 1].kind == "ident"
-            elif t in (";", "{", "}", "&&", "||", "(", ")") or toks[j].kind in ("string",):
-                return False
+    if toks[i].text == ">":
+        j = matching_angle(toks, i, -1)
+        return j is not None and looks_like_template(toks, j)
+    before = toks[i - 1] if i > 0 else None
+    if before is None or before.kind != "ident" or before.text in TEMPLATE_OWNERS:
+        return True
+    j = matching_angle(toks, i, 1)
+    if j is None:
         return False
-    if tok.text == ">":
-        depth = 0
-        for j in range(i, max(i - 12, -1), -1):
-            t = toks[j].text
-            if t == ">":
-                depth += 1
-            elif t == "<":
-                depth -= 1
-                if depth == 0:
-                    return looks_like_template(toks, j)
-            elif t in (";", "{", "}", "&&", "||", "(", ")"):
-                return False
-        return False
-    return False
+    after = toks[j + 1].text if j + 1 < len(toks) else ""
+    return after in ("(", "::", ">", "{", "&", "*", ",", ")") or (
+        j + 1 < len(toks) and toks[j + 1].kind == "ident")
 
 
 def comparison_mutants(path, toks, i):
