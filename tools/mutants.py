@@ -66,9 +66,20 @@ class Token:
         return self.start + len(self.text)
 
 
+class Tokens(list):
+    """The tokens of one source, with the source they index."""
+
+    def __init__(self, source):
+        super().__init__()
+        self.source = source
+
+    def between(self, first, last):
+        return self.source[self[first].start : self[last].end]
+
+
 def tokens_of(source):
     """The code tokens of a source, without comments, blanks or preprocessor lines."""
-    found, line = [], 1
+    found, line = Tokens(source), 1
     at_line_start = True
     skip_directive = False
     for match in TOKEN.finditer(source):
@@ -187,8 +198,9 @@ def condition_mutants(path, toks, i):
     close = matching(toks, i + 1)
     if close is None:
         return []
-    inner_start, inner_end = toks[i + 2].start, toks[close].start
-    return [Mutant(path, toks[i].line, inner_start, inner_end, None, "condition negated", None)]
+    inner = toks.source[toks[i + 2].start : toks[close].start]
+    return [Mutant(path, toks[i].line, toks[i + 2].start, toks[close].start, "!(" + inner + ")",
+                   "condition negated", inner)]
 
 
 def constant_mutants(path, toks, i):
@@ -268,7 +280,7 @@ def call_statement_mutants(path, toks, i):
         j += 2
     if toks[j + 1].text != "(" or matching(toks, j + 1) != end - 1:
         return []
-    original = source_between(toks, i, end)
+    original = toks.between(i, end)
     return [Mutant(path, toks[i].line, toks[i].start, toks[end].end, ";", "call removed", original)]
 
 
@@ -279,7 +291,7 @@ def return_mutants(path, toks, i):
     if end is None or end == i + 1:
         return []
     found = []
-    value = source_between(toks, i + 1, end - 1)
+    value = toks.between(i + 1, end - 1)
     replacement = {"true": "false", "false": "true", "0": "1", "nullptr": None}.get(value, "0")
     if replacement is not None and value != replacement and not value.startswith('"'):
         found.append(Mutant(path, toks[i + 1].line, toks[i + 1].start, toks[end - 1].end, replacement,
@@ -295,7 +307,7 @@ def early_return_mutants(path, toks, i):
     if end is None:
         return []
     return [Mutant(path, toks[i].line, toks[i].start, toks[end].end, ";", "early return removed",
-                   source_between(toks, i, end))]
+                   toks.between(i, end))]
 
 
 def guarded_by_if(toks, i):
@@ -326,30 +338,14 @@ def opener_is(toks, close, keywords):
     return False
 
 
-SOURCE = {}
-
-
-def source_between(toks, first, last):
-    path_text = SOURCE["text"]
-    return path_text[toks[first].start : toks[last].end]
-
-
 OPERATORS = (comparison_mutants, logical_mutants, condition_mutants, constant_mutants,
              call_statement_mutants, return_mutants, early_return_mutants)
 
 
 def mutants_of(path, text):
-    SOURCE["text"] = text
     toks = tokens_of(text)
-    found = []
-    for i in range(len(toks)):
-        for operator in OPERATORS:
-            for mutant in operator(path, toks, i):
-                if mutant.kind == "condition negated":
-                    inner = text[mutant.start : mutant.end]
-                    mutant.original, mutant.replacement = inner, "!(" + inner + ")"
-                found.append(mutant)
-    return found
+    return [mutant for i in range(len(toks)) for operator in OPERATORS
+            for mutant in operator(path, toks, i)]
 
 
 def module_sources():
@@ -409,7 +405,9 @@ class Planter:
         with open(self.pending, "rb") as f:
             path = f.readline().decode().strip()
             original = f.read()
-        self.write(path, original)
+        self.write(path, original)  # newer than the mutant's object: compiled again
+        if os.path.exists(self.object_of(path) + ".unmutated"):
+            os.remove(self.object_of(path) + ".unmutated")
         os.remove(self.pending)
         print("mended %s, left mutated by an interrupted run" % path)
 
