@@ -2,7 +2,8 @@
 // one run, printed as one table on standard output (the benchmark runs
 // themselves go to standard error; the module's own output is discarded).
 //
-//   sensor_bench [--arm-library=PATH] [benchmark flags]
+//   sensor_bench [--library-armhf=PATH] [--library-arm64=PATH] [--library-mipsel=PATH]
+//                [benchmark flags]
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -293,23 +294,42 @@ std::string allocationText(double perCall) {
     return text;
 }
 
-// The stripped size of a copy of the library built for 32-bit ARM, against
-// its 256 KiB.
-FigureRow armSizeRow(const std::string& library) {
-    FigureRow row{"stripped libsensordll.so, 32-bit ARM", "", "none", "-", "<= 256 KiB", "-"};
+// The camera processors a cross build targets: Debian's architecture, the
+// triplet of its tools, and what the table calls it.
+struct CameraTarget {
+    const char* arch;
+    const char* triplet;
+    const char* name;
+};
+const CameraTarget kCameraTargets[] = {
+    {"armhf", "arm-linux-gnueabihf", "32-bit ARM (armhf)"},
+    {"arm64", "aarch64-linux-gnu", "64-bit ARM (arm64)"},
+    {"mipsel", "mipsel-linux-gnu", "32-bit MIPS (mipsel)"},
+};
+const size_t kCameraTargetCount = sizeof(kCameraTargets) / sizeof(kCameraTargets[0]);
+
+// The stripped size of a copy of the library built for one camera processor,
+// against its 256 KiB.
+FigureRow targetSizeRow(const CameraTarget& target, const std::string& library) {
+    FigureRow row{std::string("stripped libsensordll.so, ") + target.name,
+                  "",
+                  "none",
+                  "-",
+                  "<= 256 KiB",
+                  "-"};
     if (library.empty() || access(library.c_str(), R_OK) != 0) {
         row.measured = "not built (" + (library.empty() ? std::string("no path") : library) + ")";
         return row;
     }
-    char copy[] = "/tmp/sensordll-armhf-XXXXXX";
+    char copy[] = "/tmp/sensordll-target-XXXXXX";
     int fd = mkstemp(copy);
     if (fd < 0) {
         row.measured = "cannot copy";
         return row;
     }
     close(fd);
-    std::string command = "cp " + platform::shellQuoted(library) + " " + copy +
-                          " && arm-linux-gnueabihf-strip " + copy;
+    std::string command = "cp " + platform::shellQuoted(library) + " " + copy + " && " +
+                          target.triplet + "-strip " + copy;
     long long size = system(command.c_str()) == 0 ? CameraSandbox::sizeOf(copy) : -1;
     unlink(copy);
     if (size < 0) {
@@ -377,7 +397,7 @@ FigureRow allocationRow(const char* figure, u32 key) {
     return row;
 }
 
-std::vector<FigureRow> countedRows(const std::string& armLibrary) {
+std::vector<FigureRow> countedRows(const std::vector<std::string>& targetLibraries) {
     BenchStage& s = stage();
     s.ensureInit();
     std::vector<FigureRow> rows = {
@@ -398,7 +418,9 @@ std::vector<FigureRow> countedRows(const std::string& armLibrary) {
     rows.push_back(reportRow(
         "bytes written to flash by one flush", formatBytes(flushed),
         "8 x " + std::to_string(s.nRecords) + " records = " + formatBytes(8LL * s.nRecords)));
-    rows.push_back(armSizeRow(armLibrary));
+    for (size_t i = 0; i < kCameraTargetCount; ++i) {
+        rows.push_back(targetSizeRow(kCameraTargets[i], targetLibraries[i]));
+    }
     return rows;
 }
 
@@ -418,18 +440,39 @@ FILE* takeStandardOutput() {
     return table ? table : stdout;
 }
 
-// Our own flag out of argv; the benchmark's defaults in, unless given.
-std::vector<char*> arguments(int argc, char** argv, std::string& armLibrary) {
+// The library of a camera target named by one of our flags,
+// --library-ARCH=PATH (--arm-library=PATH is the armhf one); -1 when the
+// argument is not ours.
+int targetLibraryFlag(const char* argument, std::string& path) {
+    const char kArm[] = "--arm-library=";
+    if (strncmp(argument, kArm, sizeof(kArm) - 1) == 0) {
+        path = argument + sizeof(kArm) - 1;
+        return 0;
+    }
+    for (size_t i = 0; i < kCameraTargetCount; ++i) {
+        std::string flag = std::string("--library-") + kCameraTargets[i].arch + "=";
+        if (strncmp(argument, flag.c_str(), flag.size()) == 0) {
+            path = argument + flag.size();
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+// Our own flags out of argv; the benchmark's defaults in, unless given.
+std::vector<char*> arguments(int argc, char** argv, std::vector<std::string>& targetLibraries) {
     static std::string repetitions = "--benchmark_repetitions=" + std::to_string(kRepetitions);
     static std::string aggregates = "--benchmark_report_aggregates_only=true";
     // The repetitions of all benchmarks run shuffled, so a change in the
     // machine's load during the run spreads over all of them.
     static std::string interleaving = "--benchmark_enable_random_interleaving=true";
     std::vector<char*> args = {argv[0], &repetitions[0], &aggregates[0], &interleaving[0]};
-    const char kArm[] = "--arm-library=";
+    targetLibraries.assign(kCameraTargetCount, std::string());
     for (int i = 1; i < argc; ++i) {
-        if (strncmp(argv[i], kArm, sizeof(kArm) - 1) == 0) {
-            armLibrary = argv[i] + sizeof(kArm) - 1;
+        std::string path;
+        int target = targetLibraryFlag(argv[i], path);
+        if (target >= 0) {
+            targetLibraries[target] = path;
         } else {
             args.push_back(argv[i]);  // given later, it wins over the defaults
         }
@@ -441,8 +484,8 @@ std::vector<char*> arguments(int argc, char** argv, std::string& armLibrary) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string armLibrary;
-    std::vector<char*> args = arguments(argc, argv, armLibrary);
+    std::vector<std::string> targetLibraries;
+    std::vector<char*> args = arguments(argc, argv, targetLibraries);
     int count = static_cast<int>(args.size()) - 1;
     benchmark::Initialize(&count, args.data());
     if (benchmark::ReportUnrecognizedArguments(count, args.data())) {
@@ -471,7 +514,7 @@ int main(int argc, char** argv) {
     for (const FigureRow& row : absoluteRows(collector)) {
         rows.push_back(row);
     }
-    for (const FigureRow& row : countedRows(armLibrary)) {
+    for (const FigureRow& row : countedRows(targetLibraries)) {
         rows.push_back(row);
     }
     printTable(table, rows);

@@ -14,6 +14,13 @@
 #include "support/ReplacingFile.h"
 
 static_assert(sizeof(u32) == 4, "the version file holds one 4-byte number");
+// The records of the parameter files and the version file are written as they
+// lie in memory, least significant byte first on every camera the module
+// builds for. A big-endian processor would read every other camera's files
+// wrong: it needs each key, value and version swapped where they are read and
+// written before this assertion can go.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
+              "parameter files are little-endian: a big-endian camera must swap their bytes");
 
 namespace {
 

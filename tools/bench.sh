@@ -2,9 +2,11 @@
 # Builds the benchmark program with the release flags in build-bench/ and runs
 # it: the table of figures, each beside its floor measured in the same run, on
 # standard output; the benchmark runs themselves on standard error.
-# BUILD_DIR chooses another build directory; ARM_LIBRARY the 32-bit ARM build
-# of libsensordll.so whose stripped size the table reports (default
-# build-armhf/libsensordll.so); BENCH_BUILD_ONLY=1 builds without running.
+# BUILD_DIR chooses another build directory; the table reports the stripped
+# size of libsensordll.so for each camera target that tools/cross-test.sh has
+# built (build-armhf/, build-arm64/, build-mipsel/; LIBRARY_ARMHF,
+# LIBRARY_ARM64 and LIBRARY_MIPSEL name other copies); BENCH_BUILD_ONLY=1
+# builds without running.
 # Extra arguments go to the program, e.g. --benchmark_repetitions=15 or
 # --benchmark_filter=Pair.
 set -eu
@@ -18,4 +20,6 @@ cmake --build "$build" -j2 --target sensor_bench >&2
 if [ "${BENCH_BUILD_ONLY:-0}" = 1 ]; then
     exit 0
 fi
-"$build/sensor_bench" --arm-library="${ARM_LIBRARY:-$top/build-armhf/libsensordll.so}" "$@"
+"$build/sensor_bench" --library-armhf="${LIBRARY_ARMHF:-$top/build-armhf/libsensordll.so}" \
+    --library-arm64="${LIBRARY_ARM64:-$top/build-arm64/libsensordll.so}" \
+    --library-mipsel="${LIBRARY_MIPSEL:-$top/build-mipsel/libsensordll.so}" "$@"

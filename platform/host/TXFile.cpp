@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <mutex>
 
 #include "platform/FsRoot.h"
 #include "platform/HostSeams.h"
@@ -14,7 +14,16 @@
 
 namespace {
 
-std::atomic<unsigned long long> g_nBytesWritten(0);
+// The bytes written through every file, under a lock rather than a 64-bit
+// atomic: a 32-bit MIPS has no 64-bit atomic instructions, and GCC would make
+// every program that links the stand-ins need libatomic.
+std::mutex g_bytesWrittenLock;
+unsigned long long g_nBytesWritten = 0;
+
+void countBytesWritten(size_t bytes) {
+    std::lock_guard<std::mutex> hold(g_bytesWrittenLock);
+    g_nBytesWritten += bytes;
+}
 
 const char* fopenMode(int mode) {
     bool write = (mode & TXFile::modeWrite) != 0;
@@ -74,7 +83,7 @@ int TXFile::write(const void* buffer, int count) {
     size_t written = platform::transferWithFaults(
         platform::fileWrite, m_pFile, static_cast<size_t>(count),
         [&](size_t done, size_t n) { return fwrite(bytes + done, 1, n, m_pFile); });
-    g_nBytesWritten += written;
+    countBytesWritten(written);
     if (fflush(m_pFile) != 0) {
         return 0;
     }
@@ -170,5 +179,6 @@ bool TXFile::remove(const char* path) {
 }
 
 unsigned long long platform::fileBytesWritten() {
+    std::lock_guard<std::mutex> hold(g_bytesWrittenLock);
     return g_nBytesWritten;
 }
